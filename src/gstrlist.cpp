@@ -1,0 +1,181 @@
+/* Name list in movable global memory.
+   The caller keeps the first node (and, while building, the last one); the
+   module keeps nothing.  A block is locked only inside one call. */
+#include "GSTRLIST.H"
+
+#if !defined(_WIN64)
+/* The 32-bit program stores three 32-bit handles per node. */
+static_assert(sizeof(NameList) == 12, "a node is three 32-bit handles");
+#endif
+
+/* Allocates the text block for pNode and copies the name into it.
+   Returns FALSE, with nothing left allocated, when either step fails. */
+static BOOL Store_Name(NameList *pNode, LPCSTR pszFileName, UINT StringLength)
+{
+    pNode->hfilename = GlobalAlloc(GMEM_MOVEABLE, StringLength);
+    if (!pNode->hfilename)
+        return FALSE;
+
+    LPSTR lpszText = (LPSTR)GlobalLock(pNode->hfilename);
+    if (!lpszText) {
+        GlobalFree(pNode->hfilename);
+        pNode->hfilename = 0;
+        return FALSE;
+    }
+    /* Bounded by the block's size: a short StringLength cuts the name
+       instead of writing past the block. */
+    lstrcpynA(lpszText, pszFileName, (int)StringLength);
+    GlobalUnlock(pNode->hfilename);
+    return TRUE;
+}
+
+HGLOBAL String_list_add(LPCSTR pszFileName, UINT StringLength, HGLOBAL hFNameList)
+{
+    HGLOBAL hNew = GlobalAlloc(GMEM_MOVEABLE, sizeof(NameList));
+    if (!hNew)
+        return 0;
+
+    NameList *pNew = (NameList *)GlobalLock(hNew);
+    if (!pNew) {
+        GlobalFree(hNew);
+        return 0;
+    }
+
+    if (!hFNameList) {
+        /* A new list. */
+        pNew->hback = 0;
+        pNew->hnext = 0;
+        pNew->hfilename = 0;
+        if (!Store_Name(pNew, pszFileName, StringLength)) {
+            GlobalUnlock(hNew);
+            GlobalFree(hNew);
+            return 0;
+        }
+        GlobalUnlock(hNew);
+        return hNew;
+    }
+
+    /* Append after the caller's last node; its old hnext is not looked at. */
+    NameList *pLast = (NameList *)GlobalLock(hFNameList);
+    if (!pLast) {
+        GlobalUnlock(hNew);
+        GlobalFree(hNew);
+        return 0;
+    }
+    pLast->hnext = hNew;
+    pNew->hback = hFNameList;
+    pNew->hnext = 0;
+    pNew->hfilename = 0;
+
+    if (!Store_Name(pNew, pszFileName, StringLength)) {
+        /* Undo the link so the list is exactly as it was. */
+        GlobalUnlock(hNew);
+        GlobalFree(hNew);
+        pLast->hnext = 0;
+        GlobalUnlock(hFNameList);
+        return 0;
+    }
+    GlobalUnlock(hNew);
+    GlobalUnlock(hFNameList);
+    return hNew;
+}
+
+int String_List_Read(HGLOBAL hFNameList, LPSTR string_buff)
+{
+    NameList *pNode = hFNameList ? (NameList *)GlobalLock(hFNameList) : NULL;
+    if (!pNode)
+        return 0;
+
+    int result = 0;
+    HGLOBAL hText = pNode->hfilename;
+    LPCSTR lpszText = hText ? (LPCSTR)GlobalLock(hText) : NULL;
+    if (lpszText) {
+        lstrcpynA(string_buff, lpszText, NAME_BUFF_SIZE);
+        GlobalUnlock(hText);
+        result = 1;
+    }
+    GlobalUnlock(hFNameList);
+    return result;
+}
+
+HGLOBAL String_List_Next(HGLOBAL hFNameList)
+{
+    NameList *pNode = hFNameList ? (NameList *)GlobalLock(hFNameList) : NULL;
+    if (!pNode)
+        return 0;
+    HGLOBAL hNext = pNode->hnext;
+    GlobalUnlock(hFNameList);
+    return hNext;
+}
+
+HGLOBAL String_List_Back(HGLOBAL hFNameList)
+{
+    NameList *pNode = hFNameList ? (NameList *)GlobalLock(hFNameList) : NULL;
+    if (!pNode)
+        return 0;
+    HGLOBAL hBack = pNode->hback;
+    GlobalUnlock(hFNameList);
+    return hBack;
+}
+
+HGLOBAL String_List_Seek(HGLOBAL hFNameList, int number)
+{
+    HGLOBAL hNode = hFNameList;
+    for (; number > 0 && hNode; number--)
+        hNode = String_List_Next(hNode);
+    for (; number < 0 && hNode; number++)
+        hNode = String_List_Back(hNode);
+    return hNode;
+}
+
+/* Frees hFNameList and every node on one side of it, following hback
+   (forward FALSE) or hnext (forward TRUE).  Returns 0 when done, else the
+   node whose lock failed. */
+static HGLOBAL Delete_Sweep(HGLOBAL hFNameList, BOOL forward)
+{
+    HGLOBAL hNode = hFNameList;
+    while (hNode) {
+        NameList *pNode = (NameList *)GlobalLock(hNode);
+        if (!pNode)
+            return hNode;
+        if (pNode->hfilename)
+            GlobalFree(pNode->hfilename);
+        HGLOBAL hFollowing = forward ? pNode->hnext : pNode->hback;
+        GlobalUnlock(hNode);
+        GlobalFree(hNode);
+        hNode = hFollowing;
+    }
+    return 0;
+}
+
+HGLOBAL DeleteBack_StringList(HGLOBAL hFNameList)
+{
+    return Delete_Sweep(hFNameList, FALSE);
+}
+
+HGLOBAL DeleteNext_StringList(HGLOBAL hFNameList)
+{
+    return Delete_Sweep(hFNameList, TRUE);
+}
+
+HGLOBAL DeleteAll_StringList(HGLOBAL hFNameList)
+{
+    NameList *pNode = hFNameList ? (NameList *)GlobalLock(hFNameList) : NULL;
+    if (!pNode)
+        return hFNameList;
+
+    HGLOBAL hResult = 0;
+    if (pNode->hback)
+        hResult = DeleteBack_StringList(pNode->hback);
+    if (pNode->hnext)
+        hResult = DeleteNext_StringList(pNode->hnext);
+    if (hResult) {
+        GlobalUnlock(hFNameList);
+        return hResult;
+    }
+    if (pNode->hfilename)
+        GlobalFree(pNode->hfilename);
+    GlobalUnlock(hFNameList);
+    GlobalFree(hFNameList);
+    return 0;
+}
