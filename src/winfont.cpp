@@ -1,0 +1,215 @@
+/* Display font: its description and colour in the profile's "Font" section,
+   the font object, and the character size that painting and scrolling use. */
+#include <stdlib.h>
+#include <string.h>
+
+#include "TAMSEL.H"
+
+LOGFONTA cursfont;
+COLORREF fontcolor;
+HFONT    hnewsfont;
+int      xChar;
+int      yChar;
+
+static CHOOSEFONTA cfTemp;      /* the chooser's request, kept between calls */
+
+static const char APNFont[]           = "Font";
+static const char KNd_font[]          = "FontFace";
+static const char KNd_font_y[]        = "Size_y";
+static const char KNd_font_x[]        = "Size_x";
+static const char KN_Weight[]         = "Weight";
+static const char KN_Italic[]         = "Italic";
+static const char KN_Underline[]      = "Underline";
+static const char KN_StrikeOut[]      = "StrikeOut";
+static const char KN_Quality[]        = "Quality";
+static const char KN_PitchAndFamily[] = "PitchAndFamily";
+static const char KN_CharSet[]        = "CharSet";
+static const char KN_OutPrecision[]   = "OutPrecision";
+static const char KN_ClipPrecision[]  = "ClipPrecision";
+static const char KN_FontColor[]      = "Color";
+
+static const char szDefaultFont[]   = "System";
+/* Start-up and the font command measure different samples. */
+static const char szStartSample[]   = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+static const char szSample_string[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ:_ ~";
+
+#define PRO_BUFF_SIZE 256
+
+/* The readers give the defaults when there is no profile path at all. */
+static int Font_Int(LPCSTR szProFileName, LPCSTR lpszKey, int nDefault)
+{
+    if (!szProFileName[0])
+        return nDefault;
+    return (int)GetPrivateProfileIntA(APNFont, lpszKey, nDefault, szProFileName);
+}
+
+static void Font_String(LPCSTR szProFileName, LPCSTR lpszKey, LPCSTR lpszDefault, LPSTR szProBuff)
+{
+    if (!szProFileName[0])
+        lstrcpynA(szProBuff, lpszDefault, PRO_BUFF_SIZE);
+    else
+        GetPrivateProfileStringA(APNFont, lpszKey, lpszDefault, szProBuff, PRO_BUFF_SIZE, szProFileName);
+}
+
+/* Only the exact text "TRUE" is on. */
+static BYTE Font_Flag(LPCSTR szProFileName, LPCSTR lpszKey)
+{
+    char szProBuff[PRO_BUFF_SIZE];
+    Font_String(szProFileName, lpszKey, szFalse, szProBuff);
+    return strcmp(szProBuff, szTrue) == 0 ? 1 : 0;
+}
+
+/* Copies a face name into lfFaceName, cut to 31 bytes on a character
+   boundary so that no lone lead byte is left at the end. */
+static void Copy_Face_Name(LPSTR lpszFace, LPCSTR lpszName)
+{
+    int n = 0;
+    while (lpszName[n]) {
+        int step = (IsDBCSLeadByte((BYTE)lpszName[n]) && lpszName[n + 1]) ? 2 : 1;
+        if (n + step > LF_FACESIZE - 1)
+            break;
+        n += step;
+    }
+    memcpy(lpszFace, lpszName, n);
+    lpszFace[n] = '\0';
+}
+
+/* Sets xChar and yChar from the font selected into hDC.  Both stay at least
+   1: scrolling divides by them. */
+static void Measure_Font(HDC hDC, LPCSTR lpszSample)
+{
+    SIZE String_Size = {0, 0};
+    int nLength = lstrlenA(lpszSample);
+    GetTextExtentPointA(hDC, lpszSample, nLength, &String_Size);
+    xChar = String_Size.cx / nLength;
+    yChar = String_Size.cy;
+    if (xChar < 1)
+        xChar = 1;
+    if (yChar < 1)
+        yChar = 1;
+}
+
+void GetProfileFont(LPCSTR szProFileName)
+{
+    char szProBuff[PRO_BUFF_SIZE];
+
+    Font_String(szProFileName, KNd_font, szDefaultFont, szProBuff);
+    Copy_Face_Name(cursfont.lfFaceName, szProBuff);
+    cursfont.lfHeight  = Font_Int(szProFileName, KNd_font_y, 0);
+    cursfont.lfWidth   = Font_Int(szProFileName, KNd_font_x, 0);
+    cursfont.lfWeight  = Font_Int(szProFileName, KN_Weight, FW_NORMAL);
+    cursfont.lfItalic    = Font_Flag(szProFileName, KN_Italic);
+    cursfont.lfUnderline = Font_Flag(szProFileName, KN_Underline);
+    cursfont.lfStrikeOut = Font_Flag(szProFileName, KN_StrikeOut);
+    /* Byte fields keep the low 8 bits of whatever is stored. */
+    cursfont.lfQuality        = (BYTE)Font_Int(szProFileName, KN_Quality, DEFAULT_QUALITY);
+    cursfont.lfPitchAndFamily = (BYTE)Font_Int(szProFileName, KN_PitchAndFamily, DEFAULT_PITCH | FF_DONTCARE);
+    cursfont.lfCharSet        = (BYTE)Font_Int(szProFileName, KN_CharSet, DEFAULT_CHARSET);
+    cursfont.lfOutPrecision   = (BYTE)Font_Int(szProFileName, KN_OutPrecision, OUT_DEVICE_PRECIS);
+    cursfont.lfClipPrecision  = (BYTE)Font_Int(szProFileName, KN_ClipPrecision, CLIP_DEFAULT_PRECIS);
+
+    Font_String(szProFileName, KN_FontColor, "0", szProBuff);
+    fontcolor = (COLORREF)strtol(szProBuff, NULL, 10);
+}
+
+void WriteProfileFont(LPCSTR szProFileName)
+{
+    char szProBuff[PRO_BUFF_SIZE];
+
+    if (!szProFileName[0])
+        return;
+    const struct { LPCSTR lpszKey; int nValue; } numbers[] = {
+        { KNd_font_y, (int)cursfont.lfHeight },
+        { KNd_font_x, (int)cursfont.lfWidth },
+        { KN_Weight,  (int)cursfont.lfWeight },
+    };
+    const struct { LPCSTR lpszKey; BYTE bValue; } flags[] = {
+        { KN_Italic,    cursfont.lfItalic },
+        { KN_Underline, cursfont.lfUnderline },
+        { KN_StrikeOut, cursfont.lfStrikeOut },
+    };
+    const struct { LPCSTR lpszKey; BYTE bValue; } bytes[] = {
+        { KN_Quality,        cursfont.lfQuality },
+        { KN_PitchAndFamily, cursfont.lfPitchAndFamily },
+        { KN_CharSet,        cursfont.lfCharSet },
+        { KN_OutPrecision,   cursfont.lfOutPrecision },
+        { KN_ClipPrecision,  cursfont.lfClipPrecision },
+    };
+
+    WritePrivateProfileStringA(APNFont, KNd_font, cursfont.lfFaceName, szProFileName);
+    for (const auto &n : numbers) {
+        wsprintfA(szProBuff, "%d", n.nValue);
+        WritePrivateProfileStringA(APNFont, n.lpszKey, szProBuff, szProFileName);
+    }
+    for (const auto &f : flags)
+        WritePrivateProfileStringA(APNFont, f.lpszKey, f.bValue == 1 ? szTrue : szFalse, szProFileName);
+    for (const auto &b : bytes) {
+        wsprintfA(szProBuff, "%d", (int)b.bValue);
+        WritePrivateProfileStringA(APNFont, b.lpszKey, szProBuff, szProFileName);
+    }
+    wsprintfA(szProBuff, "%d", (int)fontcolor);
+    WritePrivateProfileStringA(APNFont, KN_FontColor, szProBuff, szProFileName);
+}
+
+void InitFont(HWND hWnd)
+{
+    HDC hDC = GetDC(hWnd);
+
+    cursfont.lfEscapement = 0;
+    cursfont.lfOrientation = 0;
+    hnewsfont = CreateFontIndirectA(&cursfont);
+    HGDIOBJ hOld = SelectObject(hDC, hnewsfont);
+    Measure_Font(hDC, szStartSample);
+    SelectObject(hDC, hOld);
+    ReleaseDC(hWnd, hDC);
+}
+
+HFONT CMUFont(HWND hWnd, HFONT hfoldFont)
+{
+    HFONT hResult = hfoldFont;
+    HDC hDC = GetDC(hWnd);
+    /* The chooser works on a copy: some implementations write the record
+       back even when the user cancels. */
+    LOGFONTA lfChoice = cursfont;
+
+    cfTemp.lStructSize = sizeof cfTemp;
+    cfTemp.hwndOwner = hWnd;
+    cfTemp.hDC = NULL;
+    cfTemp.lpLogFont = &lfChoice;
+    cfTemp.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_FORCEFONTEXIST;
+    cfTemp.rgbColors = fontcolor;
+    cfTemp.lCustData = 0;
+    cfTemp.lpfnHook = NULL;
+    cfTemp.lpTemplateName = NULL;
+    cfTemp.hInstance = NULL;
+    cfTemp.lpszStyle = NULL;
+    cfTemp.nFontType = SCREEN_FONTTYPE;
+    cfTemp.nSizeMin = 0;
+    cfTemp.nSizeMax = 0;
+
+    if (ChooseFontA(&cfTemp)) {
+        if (hfoldFont)
+            DeleteObject(hfoldFont);
+        fontcolor = cfTemp.rgbColors;
+        cursfont = lfChoice;
+        hResult = CreateFontIndirectA(&cursfont);
+        HGDIOBJ hOld = SelectObject(hDC, hResult);
+        Measure_Font(hDC, szSample_string);
+        SelectObject(hDC, hOld);
+    }
+    ReleaseDC(hWnd, hDC);
+    return hResult;
+}
+
+void SelectUser_Font(HDC hDC, HFONT hFont)
+{
+    SelectObject(hDC, hFont);
+    SetTextColor(hDC, fontcolor);
+}
+
+void CloseFont(void)
+{
+    if (hnewsfont)
+        DeleteObject(hnewsfont);
+    hnewsfont = NULL;
+}

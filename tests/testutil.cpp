@@ -33,3 +33,111 @@ std::vector<std::string> ReadList(HGLOBAL hHead)
     }
     return names;
 }
+
+#include <set>
+
+std::string ExeDir()
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, path, sizeof path);
+    std::string s(path, n);
+    return s.substr(0, s.rfind('\\') + 1);
+}
+
+std::string ReadFileBytes(const std::string &path)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                           OPEN_EXISTING, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return "";
+    std::string bytes;
+    char buff[4096];
+    DWORD n;
+    while (ReadFile(h, buff, sizeof buff, &n, NULL) && n)
+        bytes.append(buff, n);
+    CloseHandle(h);
+    return bytes;
+}
+
+bool WriteFileBytes(const std::string &path, const std::string &bytes)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD n = 0;
+    BOOL ok = WriteFile(h, bytes.data(), (DWORD)bytes.size(), &n, NULL);
+    CloseHandle(h);
+    return ok && n == bytes.size();
+}
+
+bool FileExists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Message boxes keep their text and icon in statics with these IDs.
+#define MSGBOX_IDICON 0x0440
+#define MSGBOX_IDTEXT 0xffff
+
+static DialogAnswerer *current;
+static HHOOK hook;
+static std::set<HWND> handled;
+
+static UINT IconOf(HWND hwnd)
+{
+    HICON hIcon = (HICON)SendDlgItemMessageA(hwnd, MSGBOX_IDICON, STM_GETICON, 0, 0);
+    if (!hIcon)
+        return 0;
+    const struct { LPCSTR id; UINT mb; } icons[] = {
+        {IDI_HAND, MB_ICONHAND}, {IDI_QUESTION, MB_ICONQUESTION},
+        {IDI_EXCLAMATION, MB_ICONEXCLAMATION}, {IDI_ASTERISK, MB_ICONASTERISK},
+    };
+    for (const auto &i : icons)
+        if (LoadIconA(NULL, i.id) == hIcon)
+            return i.mb;
+    return 0xFFFF;  // an icon, but none of the system's
+}
+
+static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && current) {
+        HWND hwnd = (HWND)wParam;
+        char cls[64], buff[1024];
+        GetClassNameA(hwnd, cls, sizeof cls);
+        if (!strcmp(cls, "#32770") && handled.insert(hwnd).second) {
+            DialogSeen d;
+            d.className = cls;
+            GetWindowTextA(hwnd, buff, sizeof buff);
+            d.caption = buff;
+            if (GetDlgItemTextA(hwnd, MSGBOX_IDTEXT, buff, sizeof buff))
+                d.text = buff;
+            d.icon = IconOf(hwnd);
+            d.hasOk = GetDlgItem(hwnd, IDOK) != NULL;
+            d.hasCancel = GetDlgItem(hwnd, IDCANCEL) != NULL;
+            d.hasYes = GetDlgItem(hwnd, IDYES) != NULL;
+            d.topmost = (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+            current->seen.push_back(d);
+            if (current->act)
+                current->act(hwnd);
+        }
+    }
+    return CallNextHookEx(hook, code, wParam, lParam);
+}
+
+DialogAnswerer::DialogAnswerer(std::function<void(HWND)> a) : act(std::move(a))
+{
+    current = this;
+    handled.clear();
+    hook = SetWindowsHookExA(WH_CBT, CbtProc, NULL, GetCurrentThreadId());
+}
+
+DialogAnswerer::~DialogAnswerer()
+{
+    UnhookWindowsHookEx(hook);
+    current = nullptr;
+}
+
+std::function<void(HWND)> Press(int id)
+{
+    return [id](HWND hwnd) { PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); };
+}

@@ -16,3 +16,37 @@ HGLOBAL MakeList(const std::vector<std::string> &names);
 std::vector<std::string> ReadList(HGLOBAL hHead);
 
 #endif
+
+#include <functional>
+
+// The test program's own folder, with a trailing backslash: the program's
+// profile lies there.
+std::string ExeDir();
+std::string ReadFileBytes(const std::string &path);   // "" when missing
+bool WriteFileBytes(const std::string &path, const std::string &bytes);
+bool FileExists(const std::string &path);
+
+// What a dialog box of this thread showed when it became active.
+struct DialogSeen {
+    std::string className;
+    std::string caption;
+    std::string text;       // a message box's message
+    UINT icon = 0;          // MB_ICONHAND, MB_ICONQUESTION, ... or 0
+    bool hasOk = false, hasCancel = false, hasYes = false;
+    bool topmost = false;   // MB_SYSTEMMODAL boxes are topmost
+};
+
+// Answers every dialog box (class #32770) that becomes active on this
+// thread while it lives, the way Wine's conformance tests do: a WH_CBT hook
+// records what the box shows and calls act(hwnd), which usually posts a
+// button press.  Boxes are recorded once each, in order.
+class DialogAnswerer {
+public:
+    explicit DialogAnswerer(std::function<void(HWND)> act);
+    ~DialogAnswerer();
+    std::vector<DialogSeen> seen;
+    std::function<void(HWND)> act;
+};
+
+// An act that presses one button.
+std::function<void(HWND)> Press(int id);
