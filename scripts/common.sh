@@ -70,9 +70,12 @@ start_wine() {
         wineboot -i >/dev/null 2>&1 || true
     fi
     wineserver -p
-    # Start Wine's own services now, away from the tests' output pipes: they
-    # outlive the process that starts them and would hold its pipes open.
-    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+    # There is no window manager: Wine draws frames and captions itself, and
+    # does not wait for a manager when a window goes away.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    # (These also start Wine's own services, away from the tests' output
+    # pipes: the services outlive the process that starts them.)
 }
 
 stop_all() {

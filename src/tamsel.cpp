@@ -132,7 +132,284 @@ void Write_Pro_File_Tm(HWND hWnd)
    Start-up and window procedure
    ------------------------------------------------------------------------ */
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int cmdShow)
 {
+    MSG msg;
+
+    /* The command line is not looked at: the window always opens empty. */
+    if (!hPrevInstance && !InitWindowclass(hInstance))
+        return 0;
+    if (!CreateMyWindow(hInstance, cmdShow))
+        return 0;
+
+    while (GetMessageA(&msg, NULL, 0, 0)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return (int)msg.wParam;
+}
+
+int InitWindowclass(HINSTANCE hInstance)
+{
+    WNDCLASSA wcClass;
+
+    LoadStringA(hInstance, IDS_APPNAME, szAppName, sizeof szAppName);
+
+    wcClass.style         = CS_HREDRAW | CS_VREDRAW;
+    wcClass.lpfnWndProc   = WndProc;
+    wcClass.cbClsExtra    = 0;
+    wcClass.cbWndExtra    = 0;
+    wcClass.hInstance     = hInstance;
+    wcClass.hIcon         = LoadIconA(hInstance, szAppName);
+    wcClass.hCursor       = LoadCursorA(hInstance, szAppName);
+    wcClass.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    wcClass.lpszMenuName  = szAppName;
+    wcClass.lpszClassName = szAppName;
+    return (int)RegisterClassA(&wcClass);
+}
+
+int CreateMyWindow(HINSTANCE hInstance, int cmdShow)
+{
+    hInst = hInstance;
+    Get_Pro_File_Tm(hInstance);
+    /* Before the window: its first size message divides by yChar. */
+    InitFont(hWndMain);
+
+    hWndMain = CreateWindowExA(0, szAppName, szAppName,
+                               WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL,
+                               CW_USEDEFAULT, 0, cx_window_size, cy_window_size,
+                               NULL, NULL, hInstance, NULL);
+    if (!hWndMain) {
+        CloseFont();
+        return 0;
+    }
+
+    hFNameTopList = 0;
+    lstrcpyA(szFName, "");
+    string_select_token(szToken, 0);
+
+    ShowWindow(hWndMain, cmdShow);
+    UpdateWindow(hWndMain);
+    return 1;
+}
+
+static void Show_Wait_Cursor(void)
+{
+    /* Not set back: the class cursor returns with the next mouse move. */
+    SetCursor(LoadCursorA(NULL, IDC_WAIT));
+}
+
+static void Post_Init_Menu(HWND hWnd)
+{
+    HMENU hMenu = GetMenu(hWnd);
+    if (hMenu)
+        PostMessageA(hWnd, WM_INITMENU, (WPARAM)hMenu, 0);
+}
+
+/* WM_DROPFILES: take the names, then bring the caption, the scroll state,
+   the picture and the menu up to date; with direct copy on, copy next. */
+static void Drop_Intake(HWND hWnd, WPARAM wParam)
+{
+    Show_Wait_Cursor();
+    if (!WMDropFiles(wParam, hWnd))
+        return;
+    CaptionFileOpen(hWnd, TotalNumberOfFiles);
+    First_Scroll_Initial(hWnd, (int)TotalNumberOfFiles, maxfile_name_length);
+    InvalidateRect(hWnd, NULL, TRUE);
+    Post_Init_Menu(hWnd);
+    if (direct_copy_on == 1 && TotalNumberOfFiles)
+        PostMessageA(hWnd, WM_COMMAND, IDM_NAMECOPY, 0);
+}
+
+LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        DragAcceptFiles(hWnd, TRUE);
+        break;
+
+    case WM_DESTROY:
+        CloseFont();
+        PostQuitMessage(0);
+        return 0;
+
+    case WM_SIZE:
+        if (!wm_SIZE_scroll(hWnd, wParam, lParam))
+            return 0;
+        break;
+
+    case WM_ACTIVATE:
+        /* Activation and deactivation alike bring the menu state up to date. */
+        Post_Init_Menu(hWnd);
+        return 0;
+
+    case WM_PAINT:
+        DrawFileName(hWnd);
+        return 0;
+
+    case WM_CLOSE:
+        /* No drop may arrive while the list is taken down. */
+        DragAcceptFiles(hWnd, FALSE);
+        DeleteAll_StringList(hFNameTopList);
+        hFNameTopList = 0;
+        TotalNumberOfFiles = 0;
+        DestroyWindow(hWnd);
+        return 0;
+
+    case WM_QUERYENDSESSION:
+        return 1;   /* nothing to save: the profile is written on request only */
+
+    case WM_COMMAND:
+        return WMCommand(hWnd, wParam);
+
+    case WM_HSCROLL:
+        wm_HSCROLL_scroll(hWnd, wParam, lParam);
+        return 0;
+
+    case WM_VSCROLL:
+        wm_VSCROLL_scroll(hWnd, wParam, lParam);
+        return 0;
+
+    case WM_INITMENU:
+        WMInitMenu(hWnd, (HMENU)wParam);
+        return 1;
+
+    case WM_DROPFILES:
+        Drop_Intake(hWnd, wParam);
+        return 0;
+    }
+    return DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+/* ------------------------------------------------------------------------
+   Menu commands and menu state
+   ------------------------------------------------------------------------ */
+
+LRESULT WMCommand(HWND hWnd, WPARAM wParam)
+{
+    switch (wParam) {
+    case IDM_EXIT:
+        PostMessageA(hWnd, WM_CLOSE, 0, 0);
+        break;
+    }
     return 0;
+}
+
+void WMInitMenu(HWND hWnd, HMENU hMenu)
+{
+    /* The system menu and other pop-ups leave the items alone. */
+    if (hMenu != GetMenu(hWnd))
+        return;
+    const UINT uState = MF_BYCOMMAND | (TotalNumberOfFiles ? MF_ENABLED : MF_GRAYED);
+    EnableMenuItem(hMenu, IDM_NAMECOPY, uState);
+    EnableMenuItem(hMenu, IDM_SAVE, uState);
+    EnableMenuItem(hMenu, IDM_SAVEAS, uState);
+    EnableMenuItem(hMenu, IDM_TAMSELCLEAR, uState);
+    DrawMenuBar(hWnd);
+}
+
+/* ------------------------------------------------------------------------
+   Drop intake and list display
+   ------------------------------------------------------------------------ */
+
+static const char szCaptionFormat[] = "Tamsel32 %d-Files";
+static const char szCaptionEmpty[]  = " Tamsel32 ";
+static const char szMemError[] =
+    "\x83\x81\x83\x82\x83\x8a\x82\xaa\x91\xab\x82\xe8\x82\xdc\x82\xb9\x82\xf1";  /* メモリが足りません */
+
+/* Every reader copies a name into a 256-byte buffer. */
+static BOOL Fits_Name_Buffer(UINT nLength)
+{
+    return nLength > 0 && nLength < NAME_BUFF_SIZE;
+}
+
+UINT WMDropFiles(WPARAM WParam, HWND)
+{
+    HDROP hDrop = (HDROP)WParam;
+    char szFileName[NAME_BUFF_SIZE];
+
+    /* A drop that holds no name the list can take changes nothing: the
+       list shown stays as it is. */
+    const UINT nDropped = DragQueryFileA(hDrop, 0xFFFFFFFF, NULL, 0);
+    UINT nFirst = 0;
+    while (nFirst < nDropped && !Fits_Name_Buffer(DragQueryFileA(hDrop, nFirst, NULL, 0)))
+        nFirst++;
+    if (nFirst == nDropped) {
+        DragFinish(hDrop);
+        return 0;
+    }
+
+    if (hFNameTopList) {
+        DeleteAll_StringList(hFNameTopList);
+        hFNameTopList = 0;
+    }
+
+    /* Count and width cover only the names stored: a name too long for the
+       readers' buffers is left out, and a failed store ends the intake. */
+    UINT nStored = 0;
+    int nLongest = 0;
+    HGLOBAL hLast = 0;
+    for (UINT i = nFirst; i < nDropped; i++) {
+        const UINT nLength = DragQueryFileA(hDrop, i, NULL, 0);
+        if (!Fits_Name_Buffer(nLength))
+            continue;
+        DragQueryFileA(hDrop, i, szFileName, nLength + 1);
+
+        HGLOBAL hNode = String_list_add(szFileName, nLength + 1, hLast);
+        if (!hNode) {
+            Mem_error_MesBox();
+            break;
+        }
+        if (!hFNameTopList)
+            hFNameTopList = hNode;
+        hLast = hNode;
+        nStored++;
+        if ((int)nLength > nLongest)
+            nLongest = (int)nLength;
+    }
+    TotalNumberOfFiles = nStored;
+    maxfile_name_length = nLongest;
+
+    DragFinish(hDrop);
+    return nDropped;
+}
+
+void DrawFileName(HWND hWnd)
+{
+    PAINTSTRUCT ps;
+    char szFile_name[NAME_BUFF_SIZE];
+
+    HDC hDC = BeginPaint(hWnd, &ps);
+    SelectUser_Font(hDC, hnewsfont);
+    SetBkColor(hDC, RGB(255, 255, 255));
+
+    if (TotalNumberOfFiles >= 1) {
+        /* Row k shows name nVscrollPos + k, shifted left by the columns
+           scrolled off; the update region clips what need not be drawn. */
+        HGLOBAL hNode = String_List_Seek(hFNameTopList, nVscrollPos);
+        int Line_Position = 0;
+        for (int counter = nVscrollPos; counter < nVscrollPos + nPageMaxLines && hNode; counter++) {
+            if (String_List_Read(hNode, szFile_name))
+                TextOutA(hDC, -nHscrollPos * xChar, Line_Position * yChar, szFile_name, lstrlenA(szFile_name));
+            Line_Position++;
+            hNode = String_List_Next(hNode);
+        }
+    }
+    EndPaint(hWnd, &ps);
+}
+
+void CaptionFileOpen(HWND hWnd, UINT Total_file)
+{
+    char buf[256];
+
+    if (Total_file != 0)
+        wsprintfA(buf, szCaptionFormat, (int)Total_file);
+    else
+        lstrcpyA(buf, szCaptionEmpty);
+    SetWindowTextA(hWnd, buf);
+}
+
+void Mem_error_MesBox(void)
+{
+    MessageBoxA(GetFocus(), szMemError, NULL, MB_OK | MB_ICONHAND | MB_SYSTEMMODAL);
 }

@@ -74,3 +74,8 @@ decltype(&GlobalReAlloc) __wrap___imp_GlobalReAlloc = SeamGlobalReAlloc;
 decltype(&GlobalFree) __wrap___imp_GlobalFree = SeamGlobalFree;
 
 }
+
+HGLOBAL seam::RealGlobalAlloc(UINT uFlags, SIZE_T dwBytes)
+{
+    return __real___imp_GlobalAlloc(uFlags, dwBytes);
+}

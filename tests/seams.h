@@ -19,6 +19,9 @@ bool IsLive(HGLOBAL h);
 void Forget(HGLOBAL h);     // a block handed over to the system
 void Reset();               // no failures, nothing counted
 
+// Allocation for the tests' own blocks, past the seam.
+HGLOBAL RealGlobalAlloc(UINT uFlags, SIZE_T dwBytes);
+
 }  // namespace seam
 
 #endif

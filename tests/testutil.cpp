@@ -98,28 +98,38 @@ static UINT IconOf(HWND hwnd)
     return 0xFFFF;  // an icon, but none of the system's
 }
 
+// Reads the box once its dialog procedure has filled it in: activation can
+// come before WM_INITDIALOG, so the hook only sets a timer on the box.
+static void CALLBACK ReadAndAct(HWND hwnd, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(hwnd, id);
+    if (!current)
+        return;
+    char buff[1024];
+    DialogSeen d;
+    d.className = "#32770";
+    GetWindowTextA(hwnd, buff, sizeof buff);
+    d.caption = buff;
+    if (GetDlgItemTextA(hwnd, MSGBOX_IDTEXT, buff, sizeof buff))
+        d.text = buff;
+    d.icon = IconOf(hwnd);
+    d.hasOk = GetDlgItem(hwnd, IDOK) != NULL;
+    d.hasCancel = GetDlgItem(hwnd, IDCANCEL) != NULL;
+    d.hasYes = GetDlgItem(hwnd, IDYES) != NULL;
+    d.topmost = (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    current->seen.push_back(d);
+    if (current->act)
+        current->act(hwnd);
+}
+
 static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HCBT_ACTIVATE && current) {
         HWND hwnd = (HWND)wParam;
-        char cls[64], buff[1024];
+        char cls[64];
         GetClassNameA(hwnd, cls, sizeof cls);
-        if (!strcmp(cls, "#32770") && handled.insert(hwnd).second) {
-            DialogSeen d;
-            d.className = cls;
-            GetWindowTextA(hwnd, buff, sizeof buff);
-            d.caption = buff;
-            if (GetDlgItemTextA(hwnd, MSGBOX_IDTEXT, buff, sizeof buff))
-                d.text = buff;
-            d.icon = IconOf(hwnd);
-            d.hasOk = GetDlgItem(hwnd, IDOK) != NULL;
-            d.hasCancel = GetDlgItem(hwnd, IDCANCEL) != NULL;
-            d.hasYes = GetDlgItem(hwnd, IDYES) != NULL;
-            d.topmost = (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-            current->seen.push_back(d);
-            if (current->act)
-                current->act(hwnd);
-        }
+        if (!strcmp(cls, "#32770") && handled.insert(hwnd).second)
+            SetTimer(hwnd, 0x7e57, 1, ReadAndAct);
     }
     return CallNextHookEx(hook, code, wParam, lParam);
 }
@@ -140,4 +150,103 @@ DialogAnswerer::~DialogAnswerer()
 std::function<void(HWND)> Press(int id)
 {
     return [id](HWND hwnd) { PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); };
+}
+
+#include "TAMSEL.H"
+#include "seams.h"
+#include <shlobj.h>
+
+bool quitSeen;
+WPARAM quitCode;
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            quitSeen = true;
+            quitCode = msg.wParam;
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+static HDROP MakeDrop(const void *names, size_t bytes, BOOL wide)
+{
+    // The shell's block: past the seam, freed by DragFinish.
+    HGLOBAL h = seam::RealGlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + bytes);
+    DROPFILES *df = (DROPFILES *)GlobalLock(h);
+    df->pFiles = sizeof(DROPFILES);
+    df->fWide = wide;
+    memcpy((char *)df + sizeof(DROPFILES), names, bytes);
+    GlobalUnlock(h);
+    return (HDROP)h;
+}
+
+HDROP MakeDropA(const std::vector<std::string> &names)
+{
+    std::string all;
+    for (const std::string &n : names)
+        all += n + '\0';
+    all += '\0';
+    return MakeDrop(all.data(), all.size(), FALSE);
+}
+
+HDROP MakeDropW(const std::vector<std::string> &utf8Names)
+{
+    std::wstring all;
+    for (const std::string &n : utf8Names) {
+        wchar_t w[1024];
+        int len = MultiByteToWideChar(CP_UTF8, 0, n.c_str(), -1, w, 1024);
+        all.append(w, len);   // with its NUL
+    }
+    all += L'\0';
+    return MakeDrop(all.data(), all.size() * sizeof(wchar_t), TRUE);
+}
+
+void MainWindowTest::SetUp()
+{
+    seam::Reset();
+    quitSeen = false;
+    ini = ExeDir() + "Tamsel32.INI";
+    DeleteFileA(ini.c_str());
+    std::string profile = Profile();
+    if (!profile.empty()) {
+        ASSERT_TRUE(WriteFileBytes(ini, profile));
+    }
+    HINSTANCE hInstance = GetModuleHandleA(NULL);
+    static int atom = InitWindowclass(hInstance);
+    ASSERT_NE(atom, 0);
+    ASSERT_EQ(CreateMyWindow(hInstance, SW_SHOWNORMAL), 1);
+    SetForegroundWindow(hWndMain);
+    Pump();
+}
+
+void MainWindowTest::TearDown()
+{
+    if (IsWindow(hWndMain))
+        SendMessageA(hWndMain, WM_CLOSE, 0, 0);
+    Pump();
+    DeleteFileA(ini.c_str());
+    seam::Reset();
+}
+
+void MainWindowTest::Drop(const std::vector<std::string> &names)
+{
+    SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropA(names), 0);
+    Pump();
+}
+
+std::string MainWindowTest::Caption()
+{
+    char buff[256];
+    GetWindowTextA(hWndMain, buff, sizeof buff);
+    return buff;
+}
+
+bool MainWindowTest::Grayed(UINT id)
+{
+    return (GetMenuState(GetMenu(hWndMain), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }

@@ -50,3 +50,28 @@ public:
 
 // An act that presses one button.
 std::function<void(HWND)> Press(int id);
+
+// Runs every message waiting for this thread, paints included; notes a
+// WM_QUIT instead of passing it on.
+void Pump();
+extern bool quitSeen;
+extern WPARAM quitCode;
+
+// A drop handle as the shell builds it: a DROPFILES block followed by the
+// names, each NUL-terminated, and one more NUL.  ANSI names are code page
+// 932 bytes; wide names come from UTF-8.
+HDROP MakeDropA(const std::vector<std::string> &names);
+HDROP MakeDropW(const std::vector<std::string> &utf8Names);
+
+// The main window of a test: started as the program starts, closed after.
+#include <gtest/gtest.h>
+class MainWindowTest : public ::testing::Test {
+protected:
+    std::string ini;
+    virtual std::string Profile() { return ""; }  // "" for none
+    void SetUp() override;
+    void TearDown() override;
+    void Drop(const std::vector<std::string> &names);   // ANSI drop, then Pump
+    std::string Caption();
+    bool Grayed(UINT id);
+};

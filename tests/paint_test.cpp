@@ -1,0 +1,125 @@
+// What the window paints: row k shows name nVscrollPos + k at k * yChar,
+// shifted left by nHscrollPos * xChar, in the display font and colour.
+#include <gtest/gtest.h>
+
+#include "TAMSEL.H"
+#include "testutil.h"
+
+namespace {
+
+class PaintTest : public MainWindowTest {
+protected:
+    std::vector<std::string> names;
+
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        direct_copy_on = 0;
+        fontcolor = RGB(160, 0, 32);
+        for (int i = 0; i < 40; i++)
+            names.push_back("C:\\Folder " + std::to_string(i) + "\\" + std::string(30 + i, 'a' + i % 26) + ".txt");
+        Drop(names);
+    }
+
+    // The client area's pixels as 32-bit values, row by row.
+    std::vector<DWORD> Pixels(HDC hdc, int cx, int cy)
+    {
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = cx;
+        bi.bmiHeader.biHeight = -cy;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        std::vector<DWORD> px((size_t)cx * cy);
+        HDC mem = CreateCompatibleDC(hdc);
+        HBITMAP bmp = CreateCompatibleBitmap(hdc, cx, cy);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        BitBlt(mem, 0, 0, cx, cy, hdc, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        GetDIBits(mem, bmp, 0, cy, px.data(), &bi, DIB_RGB_COLORS);
+        DeleteObject(bmp);
+        DeleteDC(mem);
+        return px;
+    }
+
+    std::vector<DWORD> Shown(int cx, int cy)
+    {
+        HDC hdc = GetDC(hWndMain);
+        std::vector<DWORD> px = Pixels(hdc, cx, cy);
+        ReleaseDC(hWndMain, hdc);
+        return px;
+    }
+
+    // The same page drawn independently with TextOutA.
+    std::vector<DWORD> Expected(int cx, int cy)
+    {
+        HDC screen = GetDC(hWndMain);
+        HDC mem = CreateCompatibleDC(screen);
+        HBITMAP bmp = CreateCompatibleBitmap(screen, cx, cy);
+        HGDIOBJ oldBmp = SelectObject(mem, bmp);
+        RECT rc = {0, 0, cx, cy};
+        FillRect(mem, &rc, (HBRUSH)GetStockObject(WHITE_BRUSH));
+        HGDIOBJ oldFont = SelectObject(mem, hnewsfont);
+        SetTextColor(mem, fontcolor);
+        SetBkColor(mem, RGB(255, 255, 255));
+        for (int k = 0; k * yChar < cy && nVscrollPos + k < (int)names.size(); k++) {
+            const std::string &n = names[nVscrollPos + k];
+            TextOutA(mem, -nHscrollPos * xChar, k * yChar, n.c_str(), (int)n.size());
+        }
+        SelectObject(mem, oldFont);
+        std::vector<DWORD> px = Pixels(mem, cx, cy);
+        SelectObject(mem, oldBmp);
+        DeleteObject(bmp);
+        DeleteDC(mem);
+        ReleaseDC(hWndMain, screen);
+        return px;
+    }
+
+    void ExpectPage()
+    {
+        RECT rc;
+        GetClientRect(hWndMain, &rc);
+        std::vector<DWORD> shown = Shown(rc.right, rc.bottom);
+        std::vector<DWORD> expected = Expected(rc.right, rc.bottom);
+        size_t differ = 0;
+        for (size_t i = 0; i < shown.size(); i++)
+            differ += (shown[i] & 0xFFFFFF) != (expected[i] & 0xFFFFFF);
+        EXPECT_EQ(differ, 0u) << "pixels that differ, at rows from " << nVscrollPos
+                              << ", columns from " << nHscrollPos;
+        size_t ink = 0;
+        for (DWORD p : shown)
+            ink += (p & 0xFFFFFF) == (DWORD)RGB(32, 0, 160);   // fontcolor as a DIB pixel (BGR)
+        EXPECT_GT(ink, 100u) << "names drawn in the display colour";
+    }
+};
+
+TEST_F(PaintTest, TopLeftAfterADrop)
+{
+    ASSERT_EQ(nVscrollPos, 0);
+    ExpectPage();
+}
+
+TEST_F(PaintTest, ScrolledPageStartsAtThePositions)
+{
+    SendMessageA(hWndMain, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3), 0);
+    SendMessageA(hWndMain, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 5), 0);
+    ASSERT_EQ(nVscrollPos, 3);
+    ASSERT_EQ(nHscrollPos, 5);
+    RedrawWindow(hWndMain, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    ExpectPage();
+}
+
+TEST_F(PaintTest, LineScrollMovesThePictureAndPaintsTheNewRow)
+{
+    // Only the uncovered strip is painted; the whole must still be right.
+    SendMessageA(hWndMain, WM_VSCROLL, SB_LINEDOWN, 0);
+    SendMessageA(hWndMain, WM_VSCROLL, SB_LINEDOWN, 0);
+    SendMessageA(hWndMain, WM_HSCROLL, SB_LINERIGHT, 0);
+    ASSERT_EQ(nVscrollPos, 2);
+    ASSERT_EQ(nHscrollPos, 1);
+    ExpectPage();
+    SendMessageA(hWndMain, WM_VSCROLL, SB_LINEUP, 0);
+    ExpectPage();
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+// Scroll ranges, positions and the view's movement on the real window.
+#include <gtest/gtest.h>
+
+#include "TAMSEL.H"
+#include "testutil.h"
+
+namespace {
+
+int paints;
+HHOOK paintHook;
+
+LRESULT CALLBACK CountPaints(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT *cwp = (const CWPSTRUCT *)lParam;
+    if (code == HC_ACTION && cwp->hwnd == hWndMain && cwp->message == WM_PAINT)
+        paints++;
+    return CallNextHookEx(paintHook, code, wParam, lParam);
+}
+
+class ScrollTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        paintHook = SetWindowsHookExA(WH_CALLWNDPROC, CountPaints, NULL, GetCurrentThreadId());
+        // Round numbers for the row arithmetic.
+        xChar = 8;
+        yChar = 20;
+    }
+    void TearDown() override
+    {
+        UnhookWindowsHookEx(paintHook);
+        MainWindowTest::TearDown();
+    }
+    void Size(int cx, int cy) { EXPECT_EQ(wm_SIZE_scroll(hWndMain, 0, MAKELPARAM(cx, cy)), 1); }
+    void V(int code, int thumb = 0) { SendMessageA(hWndMain, WM_VSCROLL, MAKEWPARAM(code, thumb), 0); }
+    void H(int code, int thumb = 0) { SendMessageA(hWndMain, WM_HSCROLL, MAKEWPARAM(code, thumb), 0); }
+    int BarMax(int bar)
+    {
+        int lo = -1, hi = -1;
+        GetScrollRange(hWndMain, bar, &lo, &hi);
+        return hi;
+    }
+};
+
+TEST_F(ScrollTest, EmptyListScrollsNowhere)
+{
+    First_Scroll_Initial(hWndMain, 0, 0);
+    Size(200, 100);
+    EXPECT_EQ(nVscrollMax, 0);
+    EXPECT_EQ(nHscrollMax, 0);
+    EXPECT_EQ(nPageMaxLines, 0);
+    for (int code : {SB_LINEDOWN, SB_PAGEDOWN, SB_BOTTOM, SB_THUMBTRACK}) {
+        V(code, 3);
+        H(code, 3);
+    }
+    EXPECT_EQ(nVscrollPos, 0);
+    EXPECT_EQ(nHscrollPos, 0);
+}
+
+TEST_F(ScrollTest, RowsCountThePartlyVisibleOne)
+{
+    First_Scroll_Initial(hWndMain, 10, 0);
+    Size(200, 100);
+    EXPECT_EQ(yClient, 120);
+    EXPECT_EQ(nVscrollMax, 4);
+    EXPECT_EQ(nPageMaxLines, 6);
+    EXPECT_EQ(BarMax(SB_VERT), 4);
+
+    Size(200, 105);
+    EXPECT_EQ(yClient, 120);
+    EXPECT_EQ(nVscrollMax, 4);
+
+    Size(200, 99);
+    EXPECT_EQ(yClient, 100);
+    EXPECT_EQ(nVscrollMax, 5);
+    EXPECT_EQ(nPageMaxLines, 5);
+
+    First_Scroll_Initial(hWndMain, 3, 0);
+    EXPECT_EQ(nVscrollMax, 0);
+    EXPECT_EQ(nPageMaxLines, 3);
+}
+
+TEST_F(ScrollTest, VerticalStepsAreClamped)
+{
+    First_Scroll_Initial(hWndMain, 20, 0);
+    Size(200, 100);   // 6 rows, maximum 14
+    V(SB_PAGEDOWN);
+    EXPECT_EQ(nVscrollPos, 6);
+    V(SB_PAGEDOWN);
+    V(SB_PAGEDOWN);
+    EXPECT_EQ(nVscrollPos, 14);
+    EXPECT_EQ(nVscrollInc, 2);
+    EXPECT_EQ(GetScrollPos(hWndMain, SB_VERT), 14);
+    V(SB_PAGEUP);
+    EXPECT_EQ(nVscrollPos, 8);
+    V(SB_LINEUP);
+    EXPECT_EQ(nVscrollPos, 7);
+    V(SB_TOP);
+    EXPECT_EQ(nVscrollPos, 0);
+    V(SB_BOTTOM);
+    EXPECT_EQ(nVscrollPos, 14);
+    V(SB_THUMBTRACK, 3);
+    EXPECT_EQ(nVscrollPos, 3);
+    V(SB_THUMBPOSITION, 99);
+    EXPECT_EQ(nVscrollPos, 14);
+    V(SB_ENDSCROLL);
+    EXPECT_EQ(nVscrollPos, 14);
+}
+
+TEST_F(ScrollTest, ZeroStepNeitherScrollsNorRepaints)
+{
+    First_Scroll_Initial(hWndMain, 20, 0);
+    Size(200, 100);
+    Pump();
+    paints = 0;
+    V(SB_LINEUP);
+    EXPECT_EQ(nVscrollInc, 0);
+    EXPECT_EQ(paints, 0);
+    V(SB_BOTTOM);
+    EXPECT_EQ(paints, 1);   // the uncovered strip, painted at once
+    paints = 0;
+    V(SB_LINEDOWN);
+    EXPECT_EQ(nVscrollInc, 0);
+    EXPECT_EQ(paints, 0);
+}
+
+TEST_F(ScrollTest, HorizontalStepsByColumnsAndPagesOfEight)
+{
+    First_Scroll_Initial(hWndMain, 1, 100);
+    Size(80, 100);   // 10 columns, maximum 90
+    EXPECT_EQ(nHscrollMax, 90);
+    H(SB_PAGERIGHT);
+    EXPECT_EQ(nHscrollPos, 8);
+    H(SB_LINERIGHT);
+    EXPECT_EQ(nHscrollPos, 9);
+    H(SB_PAGELEFT);
+    EXPECT_EQ(nHscrollPos, 1);
+    H(SB_PAGELEFT);
+    EXPECT_EQ(nHscrollPos, 0);
+    H(SB_THUMBTRACK, 50);
+    EXPECT_EQ(nHscrollPos, 50);
+    H(SB_RIGHT);
+    EXPECT_EQ(nHscrollPos, 90);
+    H(SB_LEFT);
+    EXPECT_EQ(nHscrollPos, 0);
+}
+
+TEST_F(ScrollTest, ResizeKeepsPositionsUnlessTheMaximumFalls)
+{
+    First_Scroll_Initial(hWndMain, 20, 0);
+    Size(200, 100);
+    V(SB_THUMBPOSITION, 10);
+    Size(200, 60);    // smaller: the position stays
+    EXPECT_EQ(nVscrollPos, 10);
+    Size(200, 300);   // 16 rows: maximum 4
+    EXPECT_EQ(nVscrollMax, 4);
+    EXPECT_EQ(nVscrollPos, 4);
+    EXPECT_EQ(GetScrollPos(hWndMain, SB_VERT), 4);
+}
+
+TEST_F(ScrollTest, ThumbReachesPastSixteenBits)
+{
+    First_Scroll_Initial(hWndMain, 100000, 0);
+    Size(200, 100);
+    ASSERT_EQ(nVscrollMax, 100000 - 6);
+    // The bar holds the full position; the message only its low 16 bits.
+    SCROLLINFO si = {sizeof si, SIF_POS, 0, 0, 0, 70000, 0};
+    SetScrollInfo(hWndMain, SB_VERT, &si, FALSE);
+    V(SB_THUMBPOSITION, LOWORD(70000));
+    EXPECT_EQ(nVscrollPos, 70000);
+    // A plain 16-bit position still works.
+    V(SB_THUMBTRACK, 1234);
+    EXPECT_EQ(nVscrollPos, 1234);
+}
+
+TEST_F(ScrollTest, FirstScrollInitialResetsTheView)
+{
+    First_Scroll_Initial(hWndMain, 50, 200);
+    Size(80, 100);
+    V(SB_BOTTOM);
+    H(SB_RIGHT);
+    First_Scroll_Initial(hWndMain, 50, 200);
+    EXPECT_EQ(nVscrollPos, 0);
+    EXPECT_EQ(nHscrollPos, 0);
+    EXPECT_EQ(GetScrollPos(hWndMain, SB_VERT), 0);
+    EXPECT_EQ(GetScrollPos(hWndMain, SB_HORZ), 0);
+}
+
+}  // namespace

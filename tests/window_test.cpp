@@ -1,0 +1,206 @@
+// The real main window: start-up, drop intake, caption, menu state, closing.
+#include <gtest/gtest.h>
+
+#include "TAMSEL.H"
+#include "GSTRLIST.H"
+#include "seams.h"
+#include "testutil.h"
+
+namespace {
+
+class WindowTest : public MainWindowTest {};
+
+TEST_F(WindowTest, StartsEmptyAtTheDefaultSizeWithMenuAndBothBars)
+{
+    RECT rc;
+    GetWindowRect(hWndMain, &rc);
+    EXPECT_EQ(rc.right - rc.left, 280);
+    EXPECT_EQ(rc.bottom - rc.top, 200);
+    EXPECT_EQ(Caption(), "Tamsel32");
+    char cls[32];
+    GetClassNameA(hWndMain, cls, sizeof cls);
+    EXPECT_STREQ(cls, "Tamsel32");
+    EXPECT_EQ(GetClassLongA(hWndMain, GCL_STYLE), (DWORD)(CS_HREDRAW | CS_VREDRAW));
+    // Both bars exist but hide while their range is empty.
+    EXPECT_EQ(GetWindowLongA(hWndMain, GWL_STYLE) & (WS_OVERLAPPEDWINDOW | WS_VSCROLL), WS_OVERLAPPEDWINDOW);
+    First_Scroll_Initial(hWndMain, 500, 500);
+    EXPECT_EQ(GetWindowLongA(hWndMain, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL), WS_VSCROLL | WS_HSCROLL);
+    EXPECT_TRUE(GetWindowLongA(hWndMain, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    EXPECT_NE(GetMenu(hWndMain), nullptr);
+    EXPECT_EQ(hFNameTopList, nullptr);
+    EXPECT_STREQ(szToken, "\n");
+    EXPECT_STREQ(szFName, "");
+    EXPECT_EQ(hInst, GetModuleHandleA(NULL));
+    EXPECT_TRUE(FileExists(ini));   // the first start writes the profile
+}
+
+TEST_F(WindowTest, NamesCommandsAreGrayUntilADrop)
+{
+    // The activation at start-up posted WM_INITMENU.
+    for (UINT id : {IDM_NAMECOPY, IDM_SAVE, IDM_SAVEAS, IDM_TAMSELCLEAR})
+        EXPECT_TRUE(Grayed(id)) << id;
+    for (UINT id : {IDM_EXIT, IDM_CLIPCLEAR, IDM_COPYOPTION, IDM_FONT, IDM_SAVEOPTION, IDM_INDEX,
+                    IDM_USINGHELP, IDM_ABOUT})
+        EXPECT_FALSE(Grayed(id)) << id;
+
+    direct_copy_on = 0;
+    Drop({"C:\\a.txt"});
+    for (UINT id : {IDM_NAMECOPY, IDM_SAVE, IDM_SAVEAS, IDM_TAMSELCLEAR})
+        EXPECT_FALSE(Grayed(id)) << id;
+
+    // A menu that is not the window's own (the system menu) changes nothing.
+    TotalNumberOfFiles = 0;
+    SendMessageA(hWndMain, WM_INITMENU, (WPARAM)GetSystemMenu(hWndMain, FALSE), 0);
+    EXPECT_FALSE(Grayed(IDM_NAMECOPY));
+    EXPECT_EQ(SendMessageA(hWndMain, WM_INITMENU, (WPARAM)GetMenu(hWndMain), 0), 1);
+    EXPECT_TRUE(Grayed(IDM_NAMECOPY));
+    TotalNumberOfFiles = 1;
+}
+
+TEST_F(WindowTest, DropListsFullPathsInShellOrder)
+{
+    direct_copy_on = 0;
+    const std::vector<std::string> names = {"C:\\Data\\b.txt", "C:\\Data\\a folder", "D:\\x\\longest-name.doc"};
+    Drop(names);
+    EXPECT_EQ(Caption(), "Tamsel32 3-Files");
+    EXPECT_EQ(TotalNumberOfFiles, 3u);
+    EXPECT_EQ(ReadList(hFNameTopList), names);
+    EXPECT_EQ(maxfile_name_length, 21);
+
+    Drop({"E:\\only.txt"});
+    EXPECT_EQ(Caption(), "Tamsel32 1-Files");
+    EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{"E:\\only.txt"});
+    EXPECT_EQ(maxfile_name_length, 11);
+    EXPECT_EQ(seam::LiveBlocks(), 2u);   // the first list is freed
+}
+
+TEST_F(WindowTest, WideDropIsStoredAsCodePage932)
+{
+    direct_copy_on = 0;
+    HDROP hDrop = MakeDropW({"C:\\データ\\表.txt", "C:\\My Files\\read me.txt"});
+    SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)hDrop, 0);
+    Pump();
+    EXPECT_EQ(ReadList(hFNameTopList),
+              (std::vector<std::string>{Sjis("C:\\データ\\表.txt"), "C:\\My Files\\read me.txt"}));
+    EXPECT_EQ(maxfile_name_length, 23);
+}
+
+TEST_F(WindowTest, SecondDropReplacesTheFirstAndShowsItsTop)
+{
+    direct_copy_on = 0;
+    std::vector<std::string> many;
+    for (int i = 0; i < 40; i++)
+        many.push_back("C:\\first\\" + std::string(60, 'a' + i % 26) + std::to_string(i));
+    Drop(many);
+    SendMessageA(hWndMain, WM_VSCROLL, SB_BOTTOM, 0);
+    SendMessageA(hWndMain, WM_HSCROLL, SB_PAGERIGHT, 0);
+    ASSERT_GT(nVscrollPos, 0);
+    ASSERT_GT(nHscrollPos, 0);
+
+    std::vector<std::string> five = {"C:\\1", "C:\\2", "C:\\3", "C:\\4", "C:\\5"};
+    Drop(five);
+    EXPECT_EQ(Caption(), "Tamsel32 5-Files");
+    EXPECT_EQ(ReadList(hFNameTopList), five);
+    EXPECT_EQ(nVscrollPos, 0);
+    EXPECT_EQ(nHscrollPos, 0);
+    EXPECT_EQ(numlines, 5);
+    EXPECT_EQ(maxwidth, 4);
+}
+
+TEST_F(WindowTest, NameTooLongForTheBuffersIsLeftOut)
+{
+    direct_copy_on = 0;
+    const std::string fits = "C:\\" + std::string(252, 'f');    // 255 bytes
+    const std::string over = "C:\\" + std::string(253, 'o');    // 256 bytes
+    Drop({over, fits, "C:\\short.txt", over});
+    EXPECT_EQ(TotalNumberOfFiles, 2u);
+    EXPECT_EQ(Caption(), "Tamsel32 2-Files");
+    EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{fits, "C:\\short.txt"}));
+    EXPECT_EQ(maxfile_name_length, 255);
+}
+
+TEST_F(WindowTest, DropWithoutItemsKeepsTheList)
+{
+    direct_copy_on = 0;
+    Drop({"C:\\a", "C:\\b"});
+    Drop({});
+    EXPECT_EQ(Caption(), "Tamsel32 2-Files");
+    Drop({"C:\\" + std::string(300, 'x')});   // nothing the list can take
+    EXPECT_EQ(Caption(), "Tamsel32 2-Files");
+    EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{"C:\\a", "C:\\b"}));
+}
+
+TEST_F(WindowTest, OutOfMemoryKeepsTheNamesStoredAndCountsThem)
+{
+    direct_copy_on = 0;
+    DialogAnswerer answer(Press(IDOK));
+    seam::allocsBeforeFailure = 5;   // two names, then a node but not its text
+    Drop({"C:\\1", "C:\\2", "C:\\3", "C:\\4"});
+    seam::allocsBeforeFailure = -1;
+
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].text, Sjis("メモリが足りません"));
+    EXPECT_EQ(answer.seen[0].icon, (UINT)MB_ICONHAND);
+    EXPECT_TRUE(answer.seen[0].topmost);    // system-modal
+    EXPECT_TRUE(answer.seen[0].hasOk);
+    EXPECT_EQ(TotalNumberOfFiles, 2u);
+    EXPECT_EQ(Caption(), "Tamsel32 2-Files");
+    EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{"C:\\1", "C:\\2"}));
+    EXPECT_EQ(numlines, 2);
+
+    // The first name already failing leaves an empty list.
+    seam::allocsBeforeFailure = 0;
+    Drop({"C:\\x"});
+    seam::allocsBeforeFailure = -1;
+    EXPECT_EQ(answer.seen.size(), 2u);
+    EXPECT_EQ(TotalNumberOfFiles, 0u);
+    EXPECT_EQ(hFNameTopList, nullptr);
+    EXPECT_EQ(Caption(), " Tamsel32 ");
+    EXPECT_TRUE(Grayed(IDM_NAMECOPY));
+}
+
+TEST_F(WindowTest, MinimisedSizeIsAnsweredWithoutDefaultProcessing)
+{
+    int x = xClient, y = yClient;
+    EXPECT_EQ(SendMessageA(hWndMain, WM_SIZE, SIZE_MINIMIZED, 0), 0);
+    EXPECT_EQ(xClient, x);
+    EXPECT_EQ(yClient, y);
+}
+
+TEST_F(WindowTest, EndOfSessionIsAllowedAndWritesNothing)
+{
+    DeleteFileA(ini.c_str());
+    EXPECT_EQ(SendMessageA(hWndMain, WM_QUERYENDSESSION, 0, 0), 1);
+    EXPECT_FALSE(FileExists(ini));
+}
+
+TEST_F(WindowTest, CloseFreesTheListAndEndsTheLoopWithZero)
+{
+    direct_copy_on = 0;
+    Drop({"C:\\a", "C:\\b", "C:\\c"});
+    ASSERT_EQ(seam::LiveBlocks(), 6u);
+    DeleteFileA(ini.c_str());
+    SendMessageA(hWndMain, WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_FALSE(IsWindow(hWndMain));
+    EXPECT_EQ(seam::LiveBlocks(), 0u);
+    EXPECT_EQ(hFNameTopList, nullptr);
+    EXPECT_EQ(hnewsfont, nullptr);
+    EXPECT_TRUE(quitSeen);
+    EXPECT_EQ(quitCode, 0u);
+    EXPECT_FALSE(FileExists(ini));   // closing never writes the profile
+}
+
+class StoredSizeTest : public MainWindowTest {
+    std::string Profile() override { return "[WindowSize]\r\nX_Size=420\r\nY_Size=310\r\n"; }
+};
+
+TEST_F(StoredSizeTest, OpensAtTheStoredOuterSize)
+{
+    RECT rc;
+    GetWindowRect(hWndMain, &rc);
+    EXPECT_EQ(rc.right - rc.left, 420);
+    EXPECT_EQ(rc.bottom - rc.top, 310);
+}
+
+}  // namespace
