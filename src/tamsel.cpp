@@ -199,6 +199,13 @@ static void Show_Wait_Cursor(void)
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
 }
 
+/* Invalidates the whole client area with erasing and paints it at once. */
+static void Repaint(HWND hWnd)
+{
+    InvalidateRect(hWnd, NULL, TRUE);
+    UpdateWindow(hWnd);
+}
+
 static void Post_Init_Menu(HWND hWnd)
 {
     HMENU hMenu = GetMenu(hWnd);
@@ -285,11 +292,100 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
    Menu commands and menu state
    ------------------------------------------------------------------------ */
 
+static const char szNoFileText[]    = "No File name!!";
+static const char szNoFileCaption[] = "FILE NAME COPY";
+static const char szSaveTitle[]     = "Save Name";
+static const char szHelpFile[]      = "TAMSEL.HLP";
+static const char szHelpOnHelp[]    = "WINHELP.HLP";
+
+/* The program's help file lies beside the executable; ask for it by its
+   full path so that it is found whatever the current directory. */
+static void Show_Help_Index(HWND hWnd)
+{
+    char szHelpPath[MAX_PATH];
+    if (szAppDirectryName[0] && strlen(szAppDirectryName) + sizeof szHelpFile <= sizeof szHelpPath) {
+        lstrcpyA(szHelpPath, szAppDirectryName);
+        lstrcatA(szHelpPath, szHelpFile);
+    } else {
+        lstrcpyA(szHelpPath, szHelpFile);
+    }
+    WinHelpA(hWnd, szHelpPath, HELP_INDEX, 0);
+}
+
 LRESULT WMCommand(HWND hWnd, WPARAM wParam)
 {
     switch (wParam) {
+    case IDM_SAVE:
+        if (!TotalNumberOfFiles)
+            break;
+        if (szFName[0]) {
+            Show_Wait_Cursor();
+            NameSave(hWnd);
+            Repaint(hWnd);
+        } else {
+            PostMessageA(hWnd, WM_COMMAND, IDM_SAVEAS, 0);
+        }
+        break;
+
+    case IDM_SAVEAS:
+        if (!TotalNumberOfFiles)
+            break;
+        if (CMUFileBox(hWnd, szSaveTitle, 1)) {
+            Show_Wait_Cursor();
+            NameSave(hWnd);
+        }
+        Repaint(hWnd);
+        break;
+
     case IDM_EXIT:
         PostMessageA(hWnd, WM_CLOSE, 0, 0);
+        break;
+
+    case IDM_NAMECOPY:
+        if (TotalNumberOfFiles) {
+            Show_Wait_Cursor();
+            Copy_Clipboard(hWnd);
+        } else {
+            MessageBoxA(hWnd, szNoFileText, szNoFileCaption, MB_OK | MB_ICONEXCLAMATION);
+        }
+        break;
+
+    case IDM_CLIPCLEAR:
+        ClipBoardClear(hWnd);
+        break;
+
+    case IDM_TAMSELCLEAR:
+        TamselClear(hWnd);
+        First_Scroll_Initial(hWnd, (int)TotalNumberOfFiles, maxfile_name_length);
+        CaptionFileOpen(hWnd, TotalNumberOfFiles);
+        PostMessageA(hWnd, WM_INITMENU, (WPARAM)GetMenu(hWnd), 0);
+        Repaint(hWnd);
+        break;
+
+    case IDM_COPYOPTION:
+        DialogBoxParamA(hInst, MAKEINTRESOURCEA(IDD_OPTION), hWnd, Option, 0);
+        break;
+
+    case IDM_FONT:
+        hnewsfont = CMUFont(hWnd, hnewsfont);
+        First_Scroll_Initial(hWnd, (int)TotalNumberOfFiles, maxfile_name_length);
+        Repaint(hWnd);
+        break;
+
+    case IDM_SAVEOPTION:
+        Write_Pro_File_Tm(hWnd);
+        return 1;
+
+    case IDM_INDEX:
+        Show_Help_Index(hWnd);
+        break;
+
+    case IDM_USINGHELP:
+        WinHelpA(hWnd, szHelpOnHelp, HELP_INDEX, 0);
+        break;
+
+    case IDM_ABOUT:
+        DialogBoxParamA(hInst, MAKEINTRESOURCEA(IDD_ABOUT), hWnd, About, 0);
         break;
     }
     return 0;
@@ -412,4 +508,280 @@ void CaptionFileOpen(HWND hWnd, UINT Total_file)
 void Mem_error_MesBox(void)
 {
     MessageBoxA(GetFocus(), szMemError, NULL, MB_OK | MB_ICONHAND | MB_SYSTEMMODAL);
+}
+
+/* ------------------------------------------------------------------------
+   Output: clipboard, clearing, saving
+   ------------------------------------------------------------------------ */
+
+static const char szClearText[] =
+    "\x83^\x83\x80\x83Z\x83\x8b\x82\xf0\x83N\x83\x8a\x83" "A\x81[\x82\xb5\x82\xdc\x82\xb7";  /* タムセルをクリアーします */
+static const char szClearCaption[] = "Tamsel Clear !!";
+static const char szClipClearText[] =
+    "\x83N\x83\x8a\x83" "b\x83v\x83{\x81[\x83h\x82\xf0\x83N\x83\x8a\x83" "A\x81[\x82\xb5\x82\xdc\x82\xb7";  /* クリップボードをクリアーします */
+static const char szClipClearCaption[] = "Clip Board Clear !!";
+static const char szOverwriteText[] =
+    "\x8f\xe3\x8f\x91\x82\xab\x82\xb5\x82\xdc\x82\xb7\x81" "A\x82\xe6\x82\xeb\x82\xb5\x82\xa2\x82\xc5\x82\xb7\x82\xa9\x81H";  /* 上書きします、よろしいですか？ */
+static const char szWriteErrorText[] =
+    "\x8f\x91\x82\xab\x8d\x9e\x82\xdd\x82\xc9\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd";  /* 書き込みに失敗しました */
+static const char szWriteErrorCaption[] =
+    "\x83t\x83@\x83" "C\x83\x8b\x83G\x83\x89\x81[ ";  /* ファイルエラー (with its blank) */
+static const char szDialogErrorFormat[] =
+    "GetOpenFileName \x82\xc5\x83G\x83\x89\x81[ #%ld \x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd";  /* GetOpenFileName でエラー #%ld が発生しました */
+static const char szWarningCaption[] = "\x8cx\x8d\x90";  /* 警告 */
+static const char szFilter[] =
+    "\x82\xb7\x82\xd7\x82\xc4\x82\xcc\xcc\xa7\xb2\xd9 (*.*)\0*.*\0"   /* すべてのﾌｧｲﾙ (*.*) */
+    "\xc3\xb7\xbd\xc4\xcc\xa7\xb2\xd9 (*.txt)\0*.txt\0";              /* ﾃｷｽﾄﾌｧｲﾙ (*.txt) */
+static_assert(sizeof szFilter == 47, "two pairs and the closing NUL");
+
+/* The last backslash of a code page 932 name, stepping over double-byte
+   characters: a trail byte can be 0x5C too (as in 表 or ソ). */
+static LPCSTR Last_Backslash(LPCSTR lpszName)
+{
+    LPCSTR lpszLast = NULL;
+    for (LPCSTR p = lpszName; *p; p = CharNextA(p))
+        if (*p == '\\')
+            lpszLast = p;
+    return lpszLast;
+}
+
+/* The part of a path after its last backslash; a path without one is
+   taken whole. */
+static LPCSTR File_Name_Part(LPCSTR lpszName)
+{
+    LPCSTR lpszLast = Last_Backslash(lpszName);
+    return lpszLast ? lpszLast + 1 : lpszName;
+}
+
+/* What is copied or saved of a name: all of it, or its file-name part. */
+static LPCSTR Name_Piece(LPCSTR lpszName)
+{
+    return name_only_on == 1 ? File_Name_Part(lpszName) : lpszName;
+}
+
+/* Reads a node; a node that cannot be read counts as an empty name. */
+static void Read_Name(HGLOBAL hNode, LPSTR szFileName)
+{
+    if (!String_List_Read(hNode, szFileName))
+        szFileName[0] = '\0';
+}
+
+int Copy_Clipboard(HWND hWnd)
+{
+    char szFileName[NAME_BUFF_SIZE];
+    char szName_buff[2 * NAME_BUFF_SIZE];
+
+    /* The first name is always taken, even when its piece is empty. */
+    Read_Name(hFNameTopList, szFileName);
+    HGLOBAL hText = Global_text_add(0, Name_Piece(szFileName));
+    if (!hText) {
+        Mem_error_MesBox();
+        return 0;
+    }
+
+    for (HGLOBAL hNode = String_List_Next(hFNameTopList); hNode; hNode = String_List_Next(hNode)) {
+        Read_Name(hNode, szFileName);
+        LPCSTR lpszPiece = Name_Piece(szFileName);
+        if (!*lpszPiece)
+            continue;   /* an empty piece goes with its separator */
+        lstrcpynA(szName_buff, szToken, NAME_BUFF_SIZE);
+        lstrcatA(szName_buff, lpszPiece);
+        if (!Global_text_add(hText, szName_buff)) {
+            /* A cut list is no copy: the clipboard keeps what it holds. */
+            GlobalFree(hText);
+            Mem_error_MesBox();
+            return 0;
+        }
+    }
+
+    if (!OpenClipboard(hWnd)) {
+        GlobalFree(hText);
+        Mem_error_MesBox();
+        return 0;
+    }
+    EmptyClipboard();
+    if (!SetClipboardData(CF_TEXT, hText)) {
+        CloseClipboard();
+        GlobalFree(hText);
+        Mem_error_MesBox();
+        return 0;
+    }
+    CloseClipboard();   /* the block is the system's now */
+    return 1;
+}
+
+void TamselClear(HWND hWnd)
+{
+    if (MessageBoxA(hWnd, szClearText, szClearCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return;
+    if (!hFNameTopList)
+        return;
+    DeleteAll_StringList(hFNameTopList);
+    hFNameTopList = 0;
+    TotalNumberOfFiles = 0;
+    maxfile_name_length = 0;
+}
+
+int ClipBoardClear(HWND hWnd)
+{
+    if (MessageBoxA(hWnd, szClipClearText, szClipClearCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return 1;
+    if (!OpenClipboard(hWnd)) {
+        Mem_error_MesBox();
+        return 0;
+    }
+    EmptyClipboard();
+    CloseClipboard();
+    return 1;
+}
+
+int CMUFileBox(HWND hWnd, LPCSTR BoxTitle, int in_out)
+{
+    OPENFILENAMEA ofn;
+    char Errstr[80];
+
+    ZeroMemory(&ofn, sizeof ofn);
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.hwndOwner = hWnd;
+    ofn.lpstrFilter = szFilter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = szFName;   /* starts from the last target */
+    ofn.nMaxFile = sizeof szFName;
+    ofn.lpstrTitle = BoxTitle;
+    ofn.Flags = in_out ? OFN_HIDEREADONLY : OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+
+    if (GetOpenFileNameA(&ofn))
+        return 1;
+
+    const DWORD dwError = CommDlgExtendedError();
+    if (dwError) {
+        wsprintfA(Errstr, szDialogErrorFormat, dwError);
+        MessageBoxA(hWnd, Errstr, szWarningCaption, MB_ICONHAND);
+    }
+    return 0;
+}
+
+/* "Save To [ name ]", the name cut on a character boundary if the whole
+   would not fit the caption buffer. */
+static void Overwrite_Caption(LPSTR MessageCaption, int nSize)
+{
+    static const char szHead[] = "Save To [ ";
+    static const char szTail[] = " ]";
+    const int nRoom = nSize - (int)(sizeof szHead - 1) - (int)(sizeof szTail - 1) - 1;
+
+    LPCSTR lpszName = File_Name_Part(szFName);
+    int nName = 0;
+    for (LPCSTR p = lpszName; *p; ) {
+        LPCSTR next = CharNextA(p);
+        if (nName + (next - p) > nRoom)
+            break;
+        nName += (int)(next - p);
+        p = next;
+    }
+    lstrcpyA(MessageCaption, szHead);
+    lstrcpynA(MessageCaption + sizeof szHead - 1, lpszName, nName + 1);
+    lstrcatA(MessageCaption, szTail);
+}
+
+static BOOL Write_Text(HANDLE hFile, LPCSTR lpszText)
+{
+    const DWORD nLength = (DWORD)lstrlenA(lpszText);
+    DWORD nWritten = 0;
+    return WriteFile(hFile, lpszText, nLength, &nWritten, NULL) && nWritten == nLength;
+}
+
+int NameSave(HWND hWnd)
+{
+    char szFileName[NAME_BUFF_SIZE];
+    char szFtoken[NAME_BUFF_SIZE];
+    char szName_buff[2 * NAME_BUFF_SIZE];
+    char MessageCaption[256];
+
+    /* Existence and creation by calls that take the whole path: the
+       128-byte path of the old OpenFile record would refuse long ones. */
+    const DWORD dwAttributes = GetFileAttributesA(szFName);
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES) {
+        Overwrite_Caption(MessageCaption, sizeof MessageCaption);
+        if (MessageBoxA(hWnd, szOverwriteText, MessageCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+            return 0;
+    }
+
+    /* A read-only file is never replaced, whatever rights the process has. */
+    HANDLE hFile = INVALID_HANDLE_VALUE;
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES || !(dwAttributes & FILE_ATTRIBUTE_READONLY))
+        hFile = CreateFileA(szFName, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        MessageBoxA(hWnd, szWriteErrorText, szWriteErrorCaption, MB_ICONEXCLAMATION);
+        return 0;
+    }
+
+    if (!hFNameTopList) {
+        CloseHandle(hFile);
+        return 1;
+    }
+
+    if (strcmp(szToken, "\n") == 0)
+        lstrcpyA(szFtoken, "\r\n");
+    else
+        lstrcpynA(szFtoken, szToken, sizeof szFtoken);
+
+    /* One write for the first name, then one per name with its separator;
+       the first failed write ends the save and is reported once. */
+    Read_Name(hFNameTopList, szFileName);
+    int save_ok = Write_Text(hFile, Name_Piece(szFileName));
+    for (HGLOBAL hNode = String_List_Next(hFNameTopList); save_ok && hNode; hNode = String_List_Next(hNode)) {
+        Read_Name(hNode, szFileName);
+        lstrcpyA(szName_buff, szFtoken);
+        lstrcatA(szName_buff, Name_Piece(szFileName));
+        save_ok = Write_Text(hFile, szName_buff);
+    }
+    CloseHandle(hFile);
+
+    if (!save_ok)
+        MessageBoxA(hWnd, szWriteErrorText, szWriteErrorCaption, MB_ICONEXCLAMATION);
+    return save_ok;
+}
+
+/* ------------------------------------------------------------------------
+   Copy Option and About dialogs
+   ------------------------------------------------------------------------ */
+
+INT_PTR CALLBACK Option(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        CheckDlgButton(hDlg, IDC_NAME_ONLY, name_only_on);
+        CheckDlgButton(hDlg, IDC_DIRECT_COPY, direct_copy_on);
+        return TRUE;   /* focus on the first tab stop, OK */
+
+    case WM_COMMAND:
+        switch (wParam) {
+        case IDOK:
+            name_only_on = (UINT)SendDlgItemMessageA(hDlg, IDC_NAME_ONLY, BM_GETCHECK, 0, 0);
+            direct_copy_on = (UINT)SendDlgItemMessageA(hDlg, IDC_DIRECT_COPY, BM_GETCHECK, 0, 0);
+            EndDialog(hDlg, 1);
+            break;
+        case IDCANCEL:   /* Cancel, Esc and the close box */
+            EndDialog(hDlg, 1);
+            break;
+        }
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK About(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return TRUE;
+
+    case WM_COMMAND:
+        /* Only OK (or Enter) closes the box; Esc does not. */
+        if (wParam == IDOK)
+            EndDialog(hDlg, 1);
+        return TRUE;
+    }
+    return FALSE;
 }

@@ -250,3 +250,76 @@ bool MainWindowTest::Grayed(UINT id)
 {
     return (GetMenuState(GetMenu(hWndMain), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
+
+// Opening can fail for a moment while another thread lets go of it.
+static bool OpenClipboardSoon()
+{
+    for (int i = 0; i < 50; i++) {
+        if (OpenClipboard(NULL))
+            return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+std::string ClipboardText()
+{
+    if (!OpenClipboardSoon())
+        return "<not opened>";
+    std::string text = "<none>";
+    HANDLE h = GetClipboardData(CF_TEXT);
+    if (h) {
+        const char *p = (const char *)GlobalLock(h);
+        if (p)
+            text = p;
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return text;
+}
+
+void SetClipboardText(const std::string &text)
+{
+    if (!OpenClipboardSoon())
+        return;
+    EmptyClipboard();
+    HGLOBAL h = seam::RealGlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    memcpy(GlobalLock(h), text.c_str(), text.size() + 1);
+    GlobalUnlock(h);
+    SetClipboardData(CF_TEXT, h);
+    CloseClipboard();
+}
+
+struct HolderArgs {
+    HANDLE release, opened;
+    bool *holding;
+};
+
+static DWORD WINAPI HoldClipboard(void *p)
+{
+    HolderArgs *a = (HolderArgs *)p;
+    *a->holding = OpenClipboardSoon();
+    SetEvent(a->opened);
+    WaitForSingleObject(a->release, INFINITE);
+    if (*a->holding)
+        CloseClipboard();
+    delete a;
+    return 0;
+}
+
+ClipboardHolder::ClipboardHolder()
+{
+    release = CreateEventA(NULL, TRUE, FALSE, NULL);
+    opened = CreateEventA(NULL, TRUE, FALSE, NULL);
+    thread = CreateThread(NULL, 0, HoldClipboard, new HolderArgs{release, opened, &holding}, 0, NULL);
+    WaitForSingleObject(opened, 5000);
+}
+
+ClipboardHolder::~ClipboardHolder()
+{
+    SetEvent(release);
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+    CloseHandle(release);
+    CloseHandle(opened);
+}

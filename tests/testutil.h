@@ -75,3 +75,18 @@ protected:
     std::string Caption();
     bool Grayed(UINT id);
 };
+
+// The clipboard's CF_TEXT bytes; "<none>" when it holds no text.
+std::string ClipboardText();
+void SetClipboardText(const std::string &text);
+
+// Holds the clipboard open from another thread while it lives, as another
+// program would.
+class ClipboardHolder {
+public:
+    ClipboardHolder();
+    ~ClipboardHolder();
+    bool holding = false;
+private:
+    HANDLE thread, release, opened;
+};

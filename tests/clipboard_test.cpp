@@ -1,0 +1,212 @@
+// Copying the list to the real clipboard, and the two clear commands.
+#include <gtest/gtest.h>
+
+#include "TAMSEL.H"
+#include "GSTRLIST.H"
+#include "seams.h"
+#include "testutil.h"
+
+namespace {
+
+class ClipboardTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        SetClipboardText("before");
+    }
+    LRESULT Command(WPARAM id) { return SendMessageA(hWndMain, WM_COMMAND, id, 0); }
+};
+
+TEST_F(ClipboardTest, DropWithDirectCopyPutsFullPathsOnTheClipboard)
+{
+    ASSERT_EQ(direct_copy_on, 1u);   // the default
+    Drop({"C:\\A\\x.txt", "C:\\B\\y.doc", Sjis("C:\\データ\\表.txt")});
+    EXPECT_EQ(ClipboardText(), "C:\\A\\x.txt\nC:\\B\\y.doc\n" + Sjis("C:\\データ\\表.txt"));
+
+    Drop({"C:\\one.txt"});
+    EXPECT_EQ(ClipboardText(), "C:\\one.txt");   // no line end after the last
+}
+
+TEST_F(ClipboardTest, DropWithoutDirectCopyLeavesTheClipboard)
+{
+    direct_copy_on = 0;
+    Drop({"C:\\A\\x.txt", "C:\\B\\y.doc"});
+    EXPECT_EQ(ClipboardText(), "before");
+    EXPECT_EQ(Command(IDM_NAMECOPY), 0);
+    EXPECT_EQ(ClipboardText(), "C:\\A\\x.txt\nC:\\B\\y.doc");
+}
+
+TEST_F(ClipboardTest, NameOnlyCopiesFileNameParts)
+{
+    direct_copy_on = 0;
+    name_only_on = 1;
+    // 表 ends in the byte 0x5C: it is no backslash.
+    Drop({"C:\\A\\x.txt", "D:\\", Sjis("C:\\データ\\表.txt"), "E:\\", "C:\\B\\y.doc"});
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    EXPECT_EQ(ClipboardText(), "x.txt\n" + Sjis("表.txt") + "\ny.doc");
+
+    // A first name with an empty part is still taken.
+    Drop({"D:\\", "C:\\A\\x.txt"});
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    EXPECT_EQ(ClipboardText(), "\nx.txt");
+
+    // Full paths copy a drive root as it is.
+    name_only_on = 0;
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    EXPECT_EQ(ClipboardText(), "D:\\\nC:\\A\\x.txt");
+}
+
+TEST_F(ClipboardTest, NameWithoutBackslashIsTakenWhole)
+{
+    direct_copy_on = 0;
+    Drop({"C:\\A\\x.txt"});
+    HGLOBAL hOld = hFNameTopList;
+    hFNameTopList = MakeList({"plain.txt", "C:\\A\\x.txt"});
+    name_only_on = 1;
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    EXPECT_EQ(ClipboardText(), "plain.txt\nx.txt");
+    DeleteAll_StringList(hFNameTopList);
+    hFNameTopList = hOld;
+}
+
+TEST_F(ClipboardTest, NameCopyWithNoNamesOnlySaysSo)
+{
+    DialogAnswerer answer(Press(IDOK));
+    EXPECT_EQ(Command(IDM_NAMECOPY), 0);
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].text, "No File name!!");
+    EXPECT_EQ(answer.seen[0].caption, "FILE NAME COPY");
+    EXPECT_EQ(answer.seen[0].icon, (UINT)MB_ICONEXCLAMATION);
+    EXPECT_FALSE(answer.seen[0].hasCancel);
+    EXPECT_EQ(ClipboardText(), "before");
+}
+
+TEST_F(ClipboardTest, ClipboardHeldElsewhereLeavesItAndLeaksNothing)
+{
+    direct_copy_on = 0;
+    Drop({"C:\\a", "C:\\b"});
+    size_t blocks = seam::LiveBlocks();
+    {
+        ClipboardHolder holder;
+        ASSERT_TRUE(holder.holding);
+        DialogAnswerer answer(Press(IDOK));
+        EXPECT_EQ(Copy_Clipboard(hWndMain), 0);
+        EXPECT_EQ(ClipBoardClear(hWndMain), 0);
+        ASSERT_EQ(answer.seen.size(), 3u);
+        EXPECT_EQ(answer.seen[0].text, Sjis("メモリが足りません"));
+        EXPECT_EQ(answer.seen[1].text, Sjis("クリップボードをクリアーします"));
+        EXPECT_EQ(answer.seen[2].text, Sjis("メモリが足りません"));
+    }
+    EXPECT_EQ(ClipboardText(), "before");
+    EXPECT_EQ(seam::LiveBlocks(), blocks);
+    EXPECT_EQ(ReadList(hFNameTopList).size(), 2u);
+}
+
+TEST_F(ClipboardTest, MemoryRunningOutMidCopyLeavesTheClipboard)
+{
+    direct_copy_on = 0;
+    Drop({"C:\\a", "C:\\b", "C:\\c"});
+    size_t blocks = seam::LiveBlocks();
+    DialogAnswerer answer(Press(IDOK));
+
+    seam::reallocsBeforeFailure = 1;   // the third name cannot be added
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 0);
+    seam::reallocsBeforeFailure = -1;
+    EXPECT_EQ(ClipboardText(), "before");
+    EXPECT_EQ(seam::LiveBlocks(), blocks);
+
+    seam::allocsBeforeFailure = 0;     // not even the first
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 0);
+    seam::allocsBeforeFailure = -1;
+    EXPECT_EQ(ClipboardText(), "before");
+    EXPECT_EQ(seam::LiveBlocks(), blocks);
+    EXPECT_EQ(answer.seen.size(), 2u);
+
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    EXPECT_EQ(ClipboardText(), "C:\\a\nC:\\b\nC:\\c");
+}
+
+TEST_F(ClipboardTest, TamselClearConfirmedEmptiesEverything)
+{
+    direct_copy_on = 0;
+    std::vector<std::string> names;
+    for (int i = 0; i < 30; i++)
+        names.push_back("C:\\dir\\" + std::string(80, 'n') + std::to_string(i));
+    Drop(names);
+    SendMessageA(hWndMain, WM_VSCROLL, SB_BOTTOM, 0);
+    DialogAnswerer answer(Press(IDOK));
+    EXPECT_EQ(Command(IDM_TAMSELCLEAR), 0);
+    Pump();
+
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].text, Sjis("タムセルをクリアーします"));
+    EXPECT_EQ(answer.seen[0].caption, "Tamsel Clear !!");
+    EXPECT_EQ(answer.seen[0].icon, (UINT)MB_ICONQUESTION);
+    EXPECT_TRUE(answer.seen[0].hasOk && answer.seen[0].hasCancel);
+    EXPECT_EQ(hFNameTopList, nullptr);
+    EXPECT_EQ(TotalNumberOfFiles, 0u);
+    EXPECT_EQ(seam::LiveBlocks(), 0u);
+    EXPECT_EQ(Caption(), " Tamsel32 ");
+    EXPECT_TRUE(Grayed(IDM_NAMECOPY));
+    EXPECT_TRUE(Grayed(IDM_SAVE));
+    EXPECT_EQ(nVscrollPos, 0);
+    EXPECT_EQ(nVscrollMax, 0);
+    EXPECT_EQ(nHscrollMax, 0);
+    EXPECT_EQ(ClipboardText(), "before");
+
+    // A later font command has no width left to scroll over.
+    DialogAnswerer cancelFont(Press(IDCANCEL));
+    Command(IDM_FONT);
+    EXPECT_EQ(nHscrollMax, 0);
+}
+
+TEST_F(ClipboardTest, TamselClearDeclinedKeepsNamesAndGoesToTheTop)
+{
+    direct_copy_on = 0;
+    std::vector<std::string> names;
+    for (int i = 0; i < 30; i++)
+        names.push_back("C:\\dir\\" + std::string(80, 'n') + std::to_string(i));
+    Drop(names);
+    SendMessageA(hWndMain, WM_VSCROLL, SB_BOTTOM, 0);
+    SendMessageA(hWndMain, WM_HSCROLL, SB_PAGERIGHT, 0);
+    int hMax = nHscrollMax;
+    ASSERT_GT(hMax, 0);
+
+    DialogAnswerer answer(Press(IDCANCEL));
+    Command(IDM_TAMSELCLEAR);
+    Pump();
+    EXPECT_EQ(TotalNumberOfFiles, 30u);
+    EXPECT_EQ(ReadList(hFNameTopList), names);
+    EXPECT_EQ(Caption(), "Tamsel32 30-Files");
+    EXPECT_FALSE(Grayed(IDM_NAMECOPY));
+    EXPECT_EQ(nVscrollPos, 0);
+    EXPECT_EQ(nHscrollPos, 0);
+    EXPECT_EQ(nHscrollMax, hMax);   // the long names can still be scrolled to
+}
+
+TEST_F(ClipboardTest, TamselClearWithNoListChangesNothing)
+{
+    DialogAnswerer answer(Press(IDOK));
+    TamselClear(hWndMain);
+    EXPECT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(hFNameTopList, nullptr);
+    EXPECT_EQ(TotalNumberOfFiles, 0u);
+}
+
+TEST_F(ClipboardTest, ClipBoardClearAsksFirst)
+{
+    {
+        DialogAnswerer answer(Press(IDCANCEL));
+        EXPECT_EQ(ClipBoardClear(hWndMain), 1);
+        ASSERT_EQ(answer.seen.size(), 1u);
+        EXPECT_EQ(answer.seen[0].caption, "Clip Board Clear !!");
+        EXPECT_EQ(answer.seen[0].icon, (UINT)MB_ICONQUESTION);
+        EXPECT_EQ(ClipboardText(), "before");
+    }
+    DialogAnswerer answer(Press(IDOK));
+    EXPECT_EQ(SendMessageA(hWndMain, WM_COMMAND, IDM_CLIPCLEAR, 0), 0);
+    EXPECT_EQ(ClipboardText(), "<none>");
+}
+
+}  // namespace
