@@ -74,6 +74,8 @@ start_wine() {
     # does not wait for a manager when a window goes away.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    # A crash ends the test program instead of waiting in a debugger.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1 || true
     # (These also start Wine's own services, away from the tests' output
     # pipes: the services outlive the process that starts them.)
 }

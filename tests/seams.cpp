@@ -1,11 +1,14 @@
 #include "seams.h"
 
+#include <commdlg.h>
+
 #include <set>
 
 namespace seam {
 
 int allocsBeforeFailure = -1;
 int reallocsBeforeFailure = -1;
+DWORD fileDialogError = 0;
 static std::set<HGLOBAL> live;
 
 size_t LiveBlocks() { return live.size(); }
@@ -15,6 +18,7 @@ void Reset()
 {
     allocsBeforeFailure = -1;
     reallocsBeforeFailure = -1;
+    fileDialogError = 0;
     live.clear();
 }
 
@@ -69,6 +73,23 @@ static HGLOBAL WINAPI SeamGlobalFree(HGLOBAL hMem)
     return h;
 }
 
+extern decltype(&GetOpenFileNameA) __real___imp_GetOpenFileNameA;
+extern decltype(&CommDlgExtendedError) __real___imp_CommDlgExtendedError;
+
+// The dialog's own failures cannot be had from outside it here (Wine's
+// dialog crashes on a name longer than its buffer), so they are staged.
+static BOOL WINAPI SeamGetOpenFileNameA(LPOPENFILENAMEA ofn)
+{
+    return seam::fileDialogError ? FALSE : __real___imp_GetOpenFileNameA(ofn);
+}
+
+static DWORD WINAPI SeamCommDlgExtendedError(void)
+{
+    return seam::fileDialogError ? seam::fileDialogError : __real___imp_CommDlgExtendedError();
+}
+
+decltype(&GetOpenFileNameA) __wrap___imp_GetOpenFileNameA = SeamGetOpenFileNameA;
+decltype(&CommDlgExtendedError) __wrap___imp_CommDlgExtendedError = SeamCommDlgExtendedError;
 decltype(&GlobalAlloc) __wrap___imp_GlobalAlloc = SeamGlobalAlloc;
 decltype(&GlobalReAlloc) __wrap___imp_GlobalReAlloc = SeamGlobalReAlloc;
 decltype(&GlobalFree) __wrap___imp_GlobalFree = SeamGlobalFree;

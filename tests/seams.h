@@ -14,6 +14,9 @@ namespace seam {
 extern int allocsBeforeFailure;
 extern int reallocsBeforeFailure;
 
+// Non-zero: the file dialog fails at once with this extended error code.
+extern DWORD fileDialogError;
+
 size_t LiveBlocks();        // blocks the modules allocated and have not freed
 bool IsLive(HGLOBAL h);
 void Forget(HGLOBAL h);     // a block handed over to the system

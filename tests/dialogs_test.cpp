@@ -1,0 +1,204 @@
+// The Copy Option and About dialogs, and the command table's results.
+#include <gtest/gtest.h>
+
+#include "TAMSEL.H"
+#include "testutil.h"
+
+namespace {
+
+class CommandTest : public MainWindowTest {
+protected:
+    LRESULT Command(WPARAM id) { return SendMessageA(hWndMain, WM_COMMAND, id, 0); }
+};
+
+struct Checks {
+    UINT nameOnly = 99, direct = 99;
+};
+
+// Reads the two check boxes, then runs `then` on the box.
+std::function<void(HWND)> ReadChecks(Checks *out, std::function<void(HWND)> then)
+{
+    return [out, then](HWND dlg) {
+        out->nameOnly = IsDlgButtonChecked(dlg, IDC_NAME_ONLY);
+        out->direct = IsDlgButtonChecked(dlg, IDC_DIRECT_COPY);
+        then(dlg);
+    };
+}
+
+std::function<void(HWND)> ToggleBothThen(std::function<void(HWND)> then)
+{
+    return [then](HWND dlg) {
+        SendDlgItemMessageA(dlg, IDC_NAME_ONLY, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(dlg, IDC_DIRECT_COPY, BM_CLICK, 0, 0);
+        then(dlg);
+    };
+}
+
+// A key pressed in the box, through the dialog's own message loop.
+std::function<void(HWND)> Key(UINT vk)
+{
+    return [vk](HWND dlg) {
+        HWND focus = GetFocus();
+        PostMessageA(focus ? focus : dlg, WM_KEYDOWN, vk, 0);
+    };
+}
+
+TEST_F(CommandTest, CopyOptionOpensWithTheFlags)
+{
+    Checks seen;
+    DialogAnswerer answer(ReadChecks(&seen, Press(IDCANCEL)));
+    EXPECT_EQ(Command(IDM_COPYOPTION), 0);
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].caption, "Copy Option");
+    EXPECT_EQ(seen.nameOnly, (UINT)BST_UNCHECKED);   // first-start defaults
+    EXPECT_EQ(seen.direct, (UINT)BST_CHECKED);
+
+    name_only_on = 1;
+    direct_copy_on = 0;
+    Command(IDM_COPYOPTION);
+    EXPECT_EQ(seen.nameOnly, (UINT)BST_CHECKED);
+    EXPECT_EQ(seen.direct, (UINT)BST_UNCHECKED);
+}
+
+TEST_F(CommandTest, CopyOptionOkTakesBothBoxes)
+{
+    DialogAnswerer answer(ToggleBothThen(Press(IDOK)));
+    Command(IDM_COPYOPTION);
+    EXPECT_EQ(name_only_on, 1u);
+    EXPECT_EQ(direct_copy_on, 0u);
+
+    // OK without changes writes the same values back.
+    DialogAnswerer same(Press(IDOK));
+    Command(IDM_COPYOPTION);
+    EXPECT_EQ(name_only_on, 1u);
+    EXPECT_EQ(direct_copy_on, 0u);
+}
+
+TEST_F(CommandTest, CopyOptionCancelEscAndCloseBoxTakeNothing)
+{
+    const std::pair<const char *, std::function<void(HWND)>> ways[] = {
+        {"Cancel", Press(IDCANCEL)},
+        {"Esc", Key(VK_ESCAPE)},
+        {"close box", [](HWND dlg) { PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (const auto &way : ways) {
+        SCOPED_TRACE(way.first);
+        DialogAnswerer answer(ToggleBothThen(way.second));
+        Command(IDM_COPYOPTION);
+        EXPECT_EQ(answer.seen.size(), 1u);
+        EXPECT_EQ(name_only_on, 0u);
+        EXPECT_EQ(direct_copy_on, 1u);
+    }
+    Checks seen;
+    DialogAnswerer again(ReadChecks(&seen, Press(IDCANCEL)));
+    Command(IDM_COPYOPTION);
+    EXPECT_EQ(seen.nameOnly, (UINT)BST_UNCHECKED);
+    EXPECT_EQ(seen.direct, (UINT)BST_CHECKED);
+}
+
+TEST_F(CommandTest, OptionsTakeEffectOnTheNextDrop)
+{
+    SetClipboardText("before");
+    DialogAnswerer answer(ToggleBothThen(Press(IDOK)));   // name only on, direct copy off
+    Command(IDM_COPYOPTION);
+    Drop({"C:\\A\\x.txt", "C:\\B\\y.doc"});
+    EXPECT_EQ(ClipboardText(), "before");
+    DialogAnswerer back(ToggleBothThen(Press(IDOK)));     // name only off, direct copy on
+    Command(IDM_COPYOPTION);
+    DialogAnswerer on([](HWND dlg) {
+        SendDlgItemMessageA(dlg, IDC_NAME_ONLY, BM_CLICK, 0, 0);
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    });
+    Command(IDM_COPYOPTION);
+    Drop({"C:\\A\\x.txt", "C:\\B\\y.doc"});
+    EXPECT_EQ(ClipboardText(), "x.txt\ny.doc");
+    // The options reach the profile only through Save Option.
+    EXPECT_NE(ReadFileBytes(ini).find("Name_only=FALSE"), std::string::npos);
+}
+
+TEST_F(CommandTest, AboutClosesOnOkAndEnterButNotEsc)
+{
+    bool openAfterEsc = false;
+    DialogAnswerer answer([&openAfterEsc](HWND dlg) {
+        SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+        HWND ok = GetDlgItem(dlg, IDOK);
+        PostMessageA(GetFocus() ? GetFocus() : ok, WM_KEYDOWN, VK_ESCAPE, 0);
+        // Later, through the box's own loop: still open? Then Enter.
+        static bool *flag;
+        flag = &openAfterEsc;
+        SetTimer(dlg, 1, 100, [](HWND d, UINT, UINT_PTR id, DWORD) {
+            KillTimer(d, id);
+            *flag = IsWindowVisible(d) != 0;
+            PostMessageA(GetFocus() ? GetFocus() : d, WM_KEYDOWN, VK_RETURN, 0);
+        });
+    });
+    EXPECT_EQ(Command(IDM_ABOUT), 0);
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_TRUE(openAfterEsc);
+
+    DialogAnswerer ok(Press(IDOK));
+    Command(IDM_ABOUT);
+    EXPECT_EQ(ok.seen.size(), 1u);
+}
+
+TEST_F(CommandTest, OnlySaveOptionReturnsOne)
+{
+    DeleteFileA(ini.c_str());
+    EXPECT_EQ(Command(IDM_SAVEOPTION), 1);
+    EXPECT_TRUE(FileExists(ini));
+    EXPECT_EQ(Command(999), 0);
+    EXPECT_EQ(Command(MAKEWPARAM(IDM_SAVEOPTION, 1)), 0);   // the whole wParam counts
+    DialogAnswerer answer(Press(IDCANCEL));
+    EXPECT_EQ(Command(IDM_CLIPCLEAR), 0);
+    EXPECT_EQ(Command(IDM_NAMECOPY), 0);
+}
+
+TEST_F(CommandTest, SaveOptionStoresTheOuterSizeOptionsAndFont)
+{
+    SetWindowPos(hWndMain, NULL, 0, 0, 500, 350, SWP_NOMOVE | SWP_NOZORDER);
+    direct_copy_on = 0;
+    name_only_on = 1;
+    fontcolor = RGB(0, 0, 255);
+    Command(IDM_SAVEOPTION);
+    std::string text = ReadFileBytes(ini);
+    EXPECT_NE(text.find("X_Size=500\r\nY_Size=350\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Direct_copy=FALSE\r\nName_only=TRUE\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Color=16711680\r\n"), std::string::npos) << text;
+}
+
+TEST_F(CommandTest, ExitPostsCloseAndTheLoopEnds)
+{
+    Drop({"C:\\a"});
+    EXPECT_EQ(Command(IDM_EXIT), 0);
+    EXPECT_TRUE(IsWindow(hWndMain));   // posted, not called
+    Pump();
+    EXPECT_FALSE(IsWindow(hWndMain));
+    EXPECT_TRUE(quitSeen);
+    EXPECT_EQ(quitCode, 0u);
+}
+
+TEST_F(CommandTest, FontCommandEvenCancelledGoesBackToTheTopLeft)
+{
+    direct_copy_on = 0;
+    std::vector<std::string> names;
+    for (int i = 0; i < 40; i++)
+        names.push_back("C:\\" + std::string(90, 'w') + std::to_string(i));
+    Drop(names);
+    SendMessageA(hWndMain, WM_VSCROLL, SB_BOTTOM, 0);
+    SendMessageA(hWndMain, WM_HSCROLL, SB_PAGERIGHT, 0);
+    HFONT before = hnewsfont;
+    int x = xChar;
+
+    DialogAnswerer answer(Press(IDCANCEL));
+    EXPECT_EQ(Command(IDM_FONT), 0);
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(hnewsfont, before);
+    EXPECT_EQ(xChar, x);
+    EXPECT_EQ(nVscrollPos, 0);
+    EXPECT_EQ(nHscrollPos, 0);
+    EXPECT_GT(nHscrollMax, 0);
+    // The font command does not write the profile.
+    EXPECT_EQ(ReadFileBytes(ini).find("Color=0\r\n") != std::string::npos, true);
+}
+
+}  // namespace

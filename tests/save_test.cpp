@@ -1,0 +1,282 @@
+// Saving the list through the real file dialog to real files.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <cderr.h>
+
+#include "TAMSEL.H"
+#include "GSTRLIST.H"
+#include "seams.h"
+#include "testutil.h"
+
+namespace {
+
+// Types a path into the file dialog's name field and presses OK.
+void TypeAndOpen(HWND dlg, const std::string &path)
+{
+    HWND field = GetDlgItem(dlg, 0x47c);   // cmb13: the name combo
+    if (field) {
+        HWND edit = FindWindowExA(field, NULL, "Edit", NULL);
+        if (edit)
+            field = edit;
+    } else {
+        field = GetDlgItem(dlg, 0x480);    // edt1
+    }
+    SetWindowTextA(field, path.c_str());
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDOK));
+}
+
+class SaveTest : public MainWindowTest {
+protected:
+    std::string dir, target;
+    std::vector<std::string> extraFiles;
+
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        direct_copy_on = 0;
+        dir = ExeDir() + "saved\\";
+        CreateDirectoryA(dir.c_str(), NULL);
+        target = dir + "list.txt";
+        Clean(target);
+    }
+    void TearDown() override
+    {
+        Clean(target);
+        for (const std::string &f : extraFiles)
+            Clean(f);
+        MainWindowTest::TearDown();
+    }
+    static void Clean(const std::string &f)
+    {
+        SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(f.c_str());
+    }
+    // Answers the file dialog with a path and every question box with
+    // `answer`.
+    std::function<void(HWND)> Answers(const std::string &path, int answer = IDOK)
+    {
+        return [path, answer](HWND dlg) {
+            char caption[256];
+            GetWindowTextA(dlg, caption, sizeof caption);
+            if (!strcmp(caption, "Save Name"))
+                TypeAndOpen(dlg, path);
+            else
+                PostMessageA(dlg, WM_COMMAND, answer, 0);
+        };
+    }
+    void SaveAs(const std::string &path, DialogAnswerer *seen = nullptr)
+    {
+        DialogAnswerer own(Answers(path));
+        DialogAnswerer &a = seen ? *seen : own;
+        (void)a;
+        SendMessageA(hWndMain, WM_COMMAND, IDM_SAVEAS, 0);
+        Pump();
+    }
+};
+
+TEST_F(SaveTest, SaveAsWritesCrLfBetweenNamesAndNothingAfterTheLast)
+{
+    const struct { std::vector<std::string> names; std::string bytes; } cases[] = {
+        {{"C:\\A\\x.txt"}, "C:\\A\\x.txt"},
+        {{"C:\\A\\x.txt", "C:\\B\\y.doc"}, "C:\\A\\x.txt\r\nC:\\B\\y.doc"},
+        {{"C:\\A\\x.txt", Sjis("C:\\データ\\表.txt"), "C:\\B\\y.doc"},
+         "C:\\A\\x.txt\r\n" + Sjis("C:\\データ\\表.txt") + "\r\nC:\\B\\y.doc"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.names.size());
+        Clean(target);
+        Drop(c.names);
+        DialogAnswerer answer(Answers(target));
+        EXPECT_EQ(SendMessageA(hWndMain, WM_COMMAND, IDM_SAVEAS, 0), 0);
+        Pump();
+        ASSERT_GE(answer.seen.size(), 1u);
+        EXPECT_EQ(answer.seen[0].caption, "Save Name");
+        EXPECT_EQ(answer.seen.size(), 1u) << "no question for a new file";
+        EXPECT_EQ(ReadFileBytes(target), c.bytes);
+        EXPECT_EQ(std::string(szFName), target);
+    }
+}
+
+TEST_F(SaveTest, NameOnlyWritesEveryNameEvenAnEmptyPart)
+{
+    name_only_on = 1;
+    Drop({"D:\\", "C:\\A\\x.txt", "E:\\", Sjis("C:\\データ\\表.txt")});
+    SaveAs(target);
+    EXPECT_EQ(ReadFileBytes(target), "\r\nx.txt\r\n\r\n" + Sjis("表.txt"));
+
+    // The option is read at the moment of saving.
+    name_only_on = 0;
+    DialogAnswerer answer(Press(IDOK));
+    EXPECT_EQ(NameSave(hWndMain), 1);
+    EXPECT_EQ(ReadFileBytes(target), "D:\\\r\nC:\\A\\x.txt\r\nE:\\\r\n" + Sjis("C:\\データ\\表.txt"));
+}
+
+TEST_F(SaveTest, ExistingFileIsOverwrittenOnlyAfterTheQuestion)
+{
+    ASSERT_TRUE(WriteFileBytes(target, "old contents"));
+    Drop({"C:\\A\\x.txt", "C:\\B\\y.doc"});
+    {
+        DialogAnswerer answer(Answers(target, IDCANCEL));
+        SendMessageA(hWndMain, WM_COMMAND, IDM_SAVEAS, 0);
+        Pump();
+        ASSERT_EQ(answer.seen.size(), 2u);
+        EXPECT_EQ(answer.seen[1].caption, "Save To [ list.txt ]");
+        EXPECT_EQ(answer.seen[1].text, Sjis("上書きします、よろしいですか？"));
+        EXPECT_EQ(answer.seen[1].icon, (UINT)MB_ICONQUESTION);
+        EXPECT_TRUE(answer.seen[1].hasCancel);
+        EXPECT_EQ(ReadFileBytes(target), "old contents");
+    }
+    // Save reuses the target: no file dialog, the question again.
+    DialogAnswerer answer(Answers(target, IDOK));
+    EXPECT_EQ(SendMessageA(hWndMain, WM_COMMAND, IDM_SAVE, 0), 0);
+    Pump();
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].caption, "Save To [ list.txt ]");
+    EXPECT_EQ(ReadFileBytes(target), "C:\\A\\x.txt\r\nC:\\B\\y.doc");
+}
+
+TEST_F(SaveTest, SaveWithoutTargetOpensTheDialogAndCancelWritesNothing)
+{
+    Drop({"C:\\A\\x.txt"});
+    DialogAnswerer answer(Press(IDCANCEL));
+    SendMessageA(hWndMain, WM_COMMAND, IDM_SAVE, 0);
+    EXPECT_TRUE(answer.seen.empty()) << "Save As is posted, not called";
+    Pump();
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].caption, "Save Name");
+    EXPECT_STREQ(szFName, "");
+    EXPECT_FALSE(FileExists(target));
+}
+
+TEST_F(SaveTest, NothingToSaveDoesNothing)
+{
+    DialogAnswerer answer(Press(IDCANCEL));
+    SendMessageA(hWndMain, WM_COMMAND, IDM_SAVEAS, 0);
+    SendMessageA(hWndMain, WM_COMMAND, IDM_SAVE, 0);
+    Pump();
+    EXPECT_TRUE(answer.seen.empty());
+}
+
+TEST_F(SaveTest, ReadOnlyTargetGivesTheFileErrorAndStaysAsItWas)
+{
+    ASSERT_TRUE(WriteFileBytes(target, "keep me"));
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
+    Drop({"C:\\A\\x.txt"});
+    lstrcpyA(szFName, target.c_str());
+    DialogAnswerer answer(Press(IDOK));
+    EXPECT_EQ(NameSave(hWndMain), 0);
+    ASSERT_EQ(answer.seen.size(), 2u);
+    EXPECT_EQ(answer.seen[1].text, Sjis("書き込みに失敗しました"));
+    EXPECT_EQ(answer.seen[1].caption, Sjis("ファイルエラー "));
+    EXPECT_EQ(answer.seen[1].icon, (UINT)MB_ICONEXCLAMATION);
+    EXPECT_EQ(ReadFileBytes(target), "keep me");
+}
+
+TEST_F(SaveTest, FileHeldOpenByAnotherProgramGivesTheFileError)
+{
+    ASSERT_TRUE(WriteFileBytes(target, "held"));
+    HANDLE other = CreateFileA(target.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    Drop({"C:\\A\\x.txt"});
+    lstrcpyA(szFName, target.c_str());
+    DialogAnswerer answer(Press(IDOK));
+    EXPECT_EQ(NameSave(hWndMain), 0);
+    CloseHandle(other);
+    ASSERT_EQ(answer.seen.size(), 2u);
+    EXPECT_EQ(answer.seen[1].text, Sjis("書き込みに失敗しました"));
+    EXPECT_EQ(ReadFileBytes(target), "held");
+}
+
+TEST_F(SaveTest, FailedWriteIsReportedOnceAndNotAsSuccess)
+{
+    // The host's full device: it opens, and every write fails.
+    Drop({"C:\\A\\x.txt", "C:\\B\\y.doc", "C:\\C\\z.doc"});
+    lstrcpyA(szFName, "Z:\\dev\\full");
+    DialogAnswerer answer(Press(IDOK));
+    EXPECT_EQ(NameSave(hWndMain), 0);
+    // Whether or not the existence test sees the device, one error follows.
+    ASSERT_GE(answer.seen.size(), 1u);
+    int errors = 0;
+    for (const DialogSeen &d : answer.seen)
+        errors += d.text == Sjis("書き込みに失敗しました") && d.caption == Sjis("ファイルエラー ");
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(answer.seen.back().caption, Sjis("ファイルエラー "));
+}
+
+TEST_F(SaveTest, PathLongerThanTheOldFileRecordSaves)
+{
+    std::string deep = dir;
+    for (int i = 0; deep.size() < 150; i++) {
+        deep += "level-" + std::to_string(i) + "-of-a-deep-folder\\";
+        CreateDirectoryA(deep.c_str(), NULL);
+    }
+    std::string path = deep + "names.txt";
+    extraFiles.push_back(path);
+    ASSERT_GT(path.size(), 128u);
+    Drop({"C:\\A\\x.txt", "C:\\B\\y.doc"});
+    SaveAs(path);
+    EXPECT_EQ(ReadFileBytes(path), "C:\\A\\x.txt\r\nC:\\B\\y.doc");
+
+    // And the existence test sees it: the question comes the second time.
+    DialogAnswerer answer(Press(IDCANCEL));
+    SendMessageA(hWndMain, WM_COMMAND, IDM_SAVE, 0);
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].caption, "Save To [ names.txt ]");
+}
+
+TEST_F(SaveTest, LongFileNameIsCutInTheQuestionsCaption)
+{
+    std::string name(250, 'n');
+    std::string path = "C:\\" + name;
+    extraFiles.push_back(path);
+    ASSERT_TRUE(WriteFileBytes(path, "x"));
+    Drop({"C:\\A\\x.txt"});
+    lstrcpyA(szFName, path.c_str());
+    DialogAnswerer answer(Press(IDCANCEL));
+    EXPECT_EQ(NameSave(hWndMain), 0);
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].caption, "Save To [ " + name.substr(0, 243) + " ]");
+    EXPECT_EQ(ReadFileBytes(path), "x");
+}
+
+TEST_F(SaveTest, EmptyListWritesAnEmptyFile)
+{
+    Drop({"C:\\A\\x.txt"});
+    HGLOBAL hList = hFNameTopList;
+    hFNameTopList = 0;   // as after a drop whose first name could not be stored
+    lstrcpyA(szFName, target.c_str());
+    EXPECT_EQ(NameSave(hWndMain), 1);
+    EXPECT_TRUE(FileExists(target));
+    EXPECT_EQ(ReadFileBytes(target), "");
+    hFNameTopList = hList;
+}
+
+TEST_F(SaveTest, NameWithoutBackslashIsWrittenWholeInNameOnlyMode)
+{
+    Drop({"C:\\A\\x.txt"});
+    HGLOBAL hList = hFNameTopList;
+    hFNameTopList = MakeList({"plain.txt", "C:\\A\\x.txt"});
+    name_only_on = 1;
+    lstrcpyA(szFName, target.c_str());
+    EXPECT_EQ(NameSave(hWndMain), 1);
+    EXPECT_EQ(ReadFileBytes(target), "plain.txt\r\nx.txt");
+    DeleteAll_StringList(hFNameTopList);
+    hFNameTopList = hList;
+}
+
+TEST_F(SaveTest, DialogFailureIsShownWithItsCode)
+{
+    Drop({"C:\\A\\x.txt"});
+    DialogAnswerer answer(Press(IDOK));
+    seam::fileDialogError = FNERR_BUFFERTOOSMALL;
+    SendMessageA(hWndMain, WM_COMMAND, IDM_SAVEAS, 0);
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].caption, Sjis("警告"));
+    EXPECT_EQ(answer.seen[0].icon, (UINT)MB_ICONHAND);
+    EXPECT_FALSE(answer.seen[0].hasCancel);
+    EXPECT_EQ(answer.seen[0].text, Sjis("GetOpenFileName でエラー #12291 が発生しました"));
+    EXPECT_STREQ(szFName, "");
+}
+
+}  // namespace
