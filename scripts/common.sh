@@ -69,7 +69,7 @@ start_wine() {
         echo "== Creating the Wine prefix"
         wineboot -i >/dev/null 2>&1 || true
     fi
-    wineserver -p
+    wineserver -p >/dev/null 2>&1 || true   # one may be running already
     # There is no window manager: Wine draws frames and captions itself, and
     # does not wait for a manager when a window goes away.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true

@@ -1,0 +1,125 @@
+#!/usr/bin/python3
+"""End to end: the built program in a fresh folder under Wine, files dropped
+on it from outside through X drag-and-drop, then its caption, its profile,
+the clipboard and a screenshot checked from outside Wine.
+
+Usage: drop_e2e.py TAMSEL32_EXE WORK_DIR
+Needs DISPLAY, WINEPREFIX and the Wine environment of the test command."""
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import xdnd  # noqa: E402
+
+failures = []
+
+
+def check(ok, what):
+    print(('ok    ' if ok else 'FAIL  ') + what)
+    if not ok:
+        failures.append(what)
+
+
+def run(*cmd):
+    return subprocess.run(cmd, capture_output=True, text=True).stdout.strip()
+
+
+def find_window(name_prefix, timeout=20):
+    end = time.time() + timeout
+    while time.time() < end:
+        for wid in run('xdotool', 'search', '--name', '^' + name_prefix).split():
+            return int(wid)
+        time.sleep(0.2)
+    return None
+
+
+def window_name(wid):
+    return run('xdotool', 'getwindowname', str(wid))
+
+
+def geometry(wid):
+    out = run('xdotool', 'getwindowgeometry', '--shell', str(wid))
+    g = dict(line.split('=') for line in out.splitlines())
+    return int(g['X']), int(g['Y']), int(g['WIDTH']), int(g['HEIGHT'])
+
+
+def dos_path(unix_path):
+    return 'Z:' + unix_path.replace('/', '\\')
+
+
+def main():
+    exe, work = sys.argv[1], sys.argv[2]
+    shutil.rmtree(work, ignore_errors=True)
+    app = os.path.join(work, 'app')
+    files = os.path.join(work, 'files')
+    os.makedirs(app)
+    os.makedirs(files)
+    shutil.copy(exe, os.path.join(app, 'Tamsel32.exe'))
+    names = ['report.txt', 'read me.txt', '表データ.csv']
+    paths = []
+    for n in names:
+        p = os.path.join(files, n)
+        open(p, 'w').close()
+        paths.append(p)
+
+    # File names on the command line are ignored.
+    proc = subprocess.Popen(['wine', os.path.join(app, 'Tamsel32.exe'), paths[0]],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        wid = find_window('Tamsel32')
+        check(wid is not None, 'the main window appears')
+        if wid is None:
+            return
+        time.sleep(1.0)
+        check(window_name(wid) == 'Tamsel32', 'it opens empty: caption Tamsel32 (%s)' % window_name(wid))
+        ini = os.path.join(app, 'Tamsel32.INI')
+        check(os.path.exists(ini), 'the first start writes Tamsel32.INI beside the executable')
+        if os.path.exists(ini):
+            text = open(ini, 'rb').read().decode('cp932')
+            check('[WindowSize]' in text and 'Direct_copy=TRUE' in text and 'FontFace=System' in text,
+                  'the profile holds the three sections')
+        x, y, w, h = geometry(wid)
+        check((w, h) == (280, 200), 'the window is 280 x 200 (%d x %d)' % (w, h))
+
+        subprocess.run(['xclip', '-selection', 'clipboard'], input=b'before', timeout=5)
+        ok = xdnd.drop_files(wid, x + w // 2, y + h // 2, paths)
+        check(ok, 'the window takes the drop and finishes it')
+        time.sleep(1.5)
+        check(window_name(wid) == 'Tamsel32 3-Files', 'caption after the drop (%s)' % window_name(wid))
+
+        expected = '\n'.join(dos_path(p) for p in paths)
+        clip = run('xclip', '-o', '-selection', 'clipboard')
+        check(clip == expected, 'the clipboard holds the dropped paths: %r' % clip)
+
+        shot = os.path.join(work, 'screenshot.png')
+        subprocess.run('xwd -root -silent | convert xwd:- -crop %dx%d+%d+%d +repage %s'
+                       % (w, h, x, y, shot), shell=True)
+        # Ink in the list area: the names are drawn in black on white.
+        dark = run('convert', shot, '-crop', '%dx%d+8+50' % (w - 30, h - 80), '+repage',
+                   '-threshold', '50%', '-negate', '-format', '%[fx:mean*w*h]', 'info:')
+        check(float(dark or 0) > 150, 'the names are drawn in the window (%s dark pixels); see %s' % (dark, shot))
+    finally:
+        subprocess.run(['xdotool', 'search', '--name', '^Tamsel32', 'windowclose'], capture_output=True)
+        try:
+            proc.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+
+    print('%d passed, %d failed' % (len(checks) - len(failures), len(failures)))
+
+
+checks = []
+_check = check
+
+
+def check(ok, what):  # noqa: F811
+    checks.append(what)
+    _check(ok, what)
+
+
+if __name__ == '__main__':
+    main()
+    sys.exit(1 if failures else 0)
