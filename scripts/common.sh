@@ -38,7 +38,7 @@ build_all() {
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
     cmake --build "$BUILD/i686" "$@"
     echo "== Building x86_64 (run under Wine, with the tests)"
-    cmake -S "$ROOT" -B "$BUILD/x86_64" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAMSEL_TESTS=ON \
+    cmake -S "$ROOT" -B "$BUILD/x86_64" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAMSEL_TESTS=ON -DTAMSEL_BENCH=ON \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" >/dev/null
     cmake --build "$BUILD/x86_64" "$@"
 }

@@ -5,8 +5,9 @@
 #include <string.h>
 
 #include "TAMSEL.H"
+#include <shlobj.h>     /* DROPFILES: the layout of a drop block */
+
 #include "GSTRLIST.H"
-#include "GLOBTEXT.H"
 #include "SELTOKEN.H"
 
 char      szAppName[12];
@@ -413,10 +414,40 @@ static const char szCaptionEmpty[]  = " Tamsel32 ";
 static const char szMemError[] =
     "\x83\x81\x83\x82\x83\x8a\x82\xaa\x91\xab\x82\xe8\x82\xdc\x82\xb9\x82\xf1";  /* メモリが足りません */
 
-/* Every reader copies a name into a 256-byte buffer. */
-static BOOL Fits_Name_Buffer(UINT nLength)
+/* The list spends two movable handles per name, and a process has 65,536
+   of them for all its movable blocks.  A drop stops at this many names, as
+   when memory runs out, so that the clipboard text and the dialogs still
+   find handles to work with. */
+#define MAX_LIST_NAMES 32000
+
+/* Copies the drop's name at *ppNames into szFileName in the ANSI code page
+   and moves *ppNames past it.  Returns the name's length, or 0 for a name
+   that is empty or too long for the readers' 256-byte buffers.  Walking the
+   block once keeps a drop of n names linear; asking DragQueryFileA for
+   each name by index would walk it from its start every time. */
+static int Next_Drop_Name(const BYTE **ppNames, BOOL bWide, LPSTR szFileName)
 {
-    return nLength > 0 && nLength < NAME_BUFF_SIZE;
+    if (bWide) {
+        LPCWSTR lpszWide = (LPCWSTR)*ppNames;
+        const int nWide = lstrlenW(lpszWide);
+        *ppNames += (nWide + 1) * sizeof(WCHAR);
+        if (nWide == 0)
+            return 0;
+        /* Fails, giving 0, when the name needs more than 255 bytes. */
+        const int nLength = WideCharToMultiByte(CP_ACP, 0, lpszWide, nWide, szFileName,
+                                                NAME_BUFF_SIZE - 1, NULL, NULL);
+        if (nLength <= 0)
+            return 0;
+        szFileName[nLength] = '\0';
+        return nLength;
+    }
+    LPCSTR lpszName = (LPCSTR)*ppNames;
+    const int nLength = lstrlenA(lpszName);
+    *ppNames += nLength + 1;
+    if (nLength == 0 || nLength >= NAME_BUFF_SIZE)
+        return 0;
+    memcpy(szFileName, lpszName, nLength + 1);
+    return nLength;
 }
 
 UINT WMDropFiles(WPARAM WParam, HWND)
@@ -424,34 +455,33 @@ UINT WMDropFiles(WPARAM WParam, HWND)
     HDROP hDrop = (HDROP)WParam;
     char szFileName[NAME_BUFF_SIZE];
 
-    /* A drop that holds no name the list can take changes nothing: the
-       list shown stays as it is. */
     const UINT nDropped = DragQueryFileA(hDrop, 0xFFFFFFFF, NULL, 0);
-    UINT nFirst = 0;
-    while (nFirst < nDropped && !Fits_Name_Buffer(DragQueryFileA(hDrop, nFirst, NULL, 0)))
-        nFirst++;
-    if (nFirst == nDropped) {
+    const DROPFILES *pDrop = nDropped ? (const DROPFILES *)GlobalLock(hDrop) : NULL;
+    if (!pDrop) {
         DragFinish(hDrop);
         return 0;
     }
 
-    if (hFNameTopList) {
-        DeleteAll_StringList(hFNameTopList);
-        hFNameTopList = 0;
-    }
-
-    /* Count and width cover only the names stored: a name too long for the
-       readers' buffers is left out, and a failed store ends the intake. */
+    /* The old list goes only when the drop brings a name to replace it:
+       a drop that holds none the list can take changes nothing.  Count and
+       width cover only the names stored; a name too long for the readers'
+       buffers is left out. */
+    const BYTE *pNames = (const BYTE *)pDrop + pDrop->pFiles;
+    BOOL bReplaced = FALSE;
     UINT nStored = 0;
     int nLongest = 0;
     HGLOBAL hLast = 0;
-    for (UINT i = nFirst; i < nDropped; i++) {
-        const UINT nLength = DragQueryFileA(hDrop, i, NULL, 0);
-        if (!Fits_Name_Buffer(nLength))
+    for (UINT i = 0; i < nDropped; i++) {
+        const int nLength = Next_Drop_Name(&pNames, pDrop->fWide, szFileName);
+        if (nLength == 0)
             continue;
-        DragQueryFileA(hDrop, i, szFileName, nLength + 1);
+        if (!bReplaced) {
+            DeleteAll_StringList(hFNameTopList);
+            hFNameTopList = 0;
+            bReplaced = TRUE;
+        }
 
-        HGLOBAL hNode = String_list_add(szFileName, nLength + 1, hLast);
+        HGLOBAL hNode = nStored < MAX_LIST_NAMES ? String_list_add(szFileName, (UINT)nLength + 1, hLast) : 0;
         if (!hNode) {
             Mem_error_MesBox();
             break;
@@ -460,13 +490,16 @@ UINT WMDropFiles(WPARAM WParam, HWND)
             hFNameTopList = hNode;
         hLast = hNode;
         nStored++;
-        if ((int)nLength > nLongest)
-            nLongest = (int)nLength;
+        if (nLength > nLongest)
+            nLongest = nLength;
     }
+    GlobalUnlock(hDrop);
+    DragFinish(hDrop);
+    if (!bReplaced)
+        return 0;
+
     TotalNumberOfFiles = nStored;
     maxfile_name_length = nLongest;
-
-    DragFinish(hDrop);
     return nDropped;
 }
 
@@ -566,33 +599,53 @@ static void Read_Name(HGLOBAL hNode, LPSTR szFileName)
         szFileName[0] = '\0';
 }
 
-int Copy_Clipboard(HWND hWnd)
+/* Joins the pieces of the list's names as the copy puts them: the first
+   piece always, each later one after the separator unless it is empty.
+   With lpszText NULL it only measures; otherwise lpszText must hold the
+   measured length and its terminator.  Returns the length. */
+static SIZE_T Join_Names(LPSTR lpszText)
 {
     char szFileName[NAME_BUFF_SIZE];
-    char szName_buff[2 * NAME_BUFF_SIZE];
+    const SIZE_T nToken = (SIZE_T)lstrlenA(szToken);
+    SIZE_T nTotal = 0;
 
-    /* The first name is always taken, even when its piece is empty. */
-    Read_Name(hFNameTopList, szFileName);
-    HGLOBAL hText = Global_text_add(0, Name_Piece(szFileName));
-    if (!hText) {
+    for (HGLOBAL hNode = hFNameTopList; hNode; hNode = String_List_Next(hNode)) {
+        Read_Name(hNode, szFileName);
+        LPCSTR lpszPiece = Name_Piece(szFileName);
+        const SIZE_T nPiece = (SIZE_T)lstrlenA(lpszPiece);
+        if (hNode != hFNameTopList) {
+            if (nPiece == 0)
+                continue;   /* an empty piece goes with its separator */
+            if (lpszText)
+                memcpy(lpszText + nTotal, szToken, nToken);
+            nTotal += nToken;
+        }
+        if (lpszText)
+            memcpy(lpszText + nTotal, lpszPiece, nPiece);
+        nTotal += nPiece;
+    }
+    if (lpszText)
+        lpszText[nTotal] = '\0';
+    return nTotal;
+}
+
+int Copy_Clipboard(HWND hWnd)
+{
+    /* Measured first, so that the block is allocated once at the text's
+       exact size: growing a block of megabytes name by name would copy it
+       over and over. */
+    const SIZE_T nLength = Join_Names(NULL);
+    HGLOBAL hText = GlobalAlloc(GMEM_MOVEABLE, nLength + 1);
+    LPSTR lpszText = hText ? (LPSTR)GlobalLock(hText) : NULL;
+    if (!lpszText) {
+        /* The clipboard keeps what it holds. */
+        if (hText)
+            GlobalFree(hText);
         Mem_error_MesBox();
         return 0;
     }
-
-    for (HGLOBAL hNode = String_List_Next(hFNameTopList); hNode; hNode = String_List_Next(hNode)) {
-        Read_Name(hNode, szFileName);
-        LPCSTR lpszPiece = Name_Piece(szFileName);
-        if (!*lpszPiece)
-            continue;   /* an empty piece goes with its separator */
-        lstrcpynA(szName_buff, szToken, NAME_BUFF_SIZE);
-        lstrcatA(szName_buff, lpszPiece);
-        if (!Global_text_add(hText, szName_buff)) {
-            /* A cut list is no copy: the clipboard keeps what it holds. */
-            GlobalFree(hText);
-            Mem_error_MesBox();
-            return 0;
-        }
-    }
+    Join_Names(lpszText);
+    GlobalUnlock(hText);
 
     if (!OpenClipboard(hWnd)) {
         GlobalFree(hText);
@@ -683,18 +736,40 @@ static void Overwrite_Caption(LPSTR MessageCaption, int nSize)
     lstrcatA(MessageCaption, szTail);
 }
 
-static BOOL Write_Text(HANDLE hFile, LPCSTR lpszText)
+/* Names are gathered in a buffer of this size and written together: one
+   system call per name made a large save slow.  The whole text is still
+   never held in memory. */
+#define SAVE_BUFF_SIZE 16384
+
+struct Save_Buffer {
+    HANDLE hFile;
+    BOOL   bOk;             /* FALSE from the first failed write on */
+    DWORD  nUsed;
+    char   bytes[SAVE_BUFF_SIZE];
+};
+
+static void Save_Flush(Save_Buffer *pSave)
 {
-    const DWORD nLength = (DWORD)lstrlenA(lpszText);
     DWORD nWritten = 0;
-    return WriteFile(hFile, lpszText, nLength, &nWritten, NULL) && nWritten == nLength;
+    if (pSave->bOk && pSave->nUsed)
+        pSave->bOk = WriteFile(pSave->hFile, pSave->bytes, pSave->nUsed, &nWritten, NULL)
+                     && nWritten == pSave->nUsed;
+    pSave->nUsed = 0;
+}
+
+static void Save_Add(Save_Buffer *pSave, LPCSTR lpszText)
+{
+    const DWORD nLength = (DWORD)lstrlenA(lpszText);   /* at most 511 */
+    if (pSave->nUsed + nLength > SAVE_BUFF_SIZE)
+        Save_Flush(pSave);
+    memcpy(pSave->bytes + pSave->nUsed, lpszText, nLength);
+    pSave->nUsed += nLength;
 }
 
 int NameSave(HWND hWnd)
 {
     char szFileName[NAME_BUFF_SIZE];
     char szFtoken[NAME_BUFF_SIZE];
-    char szName_buff[2 * NAME_BUFF_SIZE];
     char MessageCaption[256];
 
     /* Existence and creation by calls that take the whole path: the
@@ -726,17 +801,23 @@ int NameSave(HWND hWnd)
     else
         lstrcpynA(szFtoken, szToken, sizeof szFtoken);
 
-    /* One write for the first name, then one per name with its separator;
-       the first failed write ends the save and is reported once. */
+    /* The first name, then each further one after the separator, empty
+       pieces included; the first failed write ends the save and is
+       reported once. */
+    Save_Buffer save;
+    save.hFile = hFile;
+    save.bOk = TRUE;
+    save.nUsed = 0;
     Read_Name(hFNameTopList, szFileName);
-    int save_ok = Write_Text(hFile, Name_Piece(szFileName));
-    for (HGLOBAL hNode = String_List_Next(hFNameTopList); save_ok && hNode; hNode = String_List_Next(hNode)) {
+    Save_Add(&save, Name_Piece(szFileName));
+    for (HGLOBAL hNode = String_List_Next(hFNameTopList); save.bOk && hNode; hNode = String_List_Next(hNode)) {
         Read_Name(hNode, szFileName);
-        lstrcpyA(szName_buff, szFtoken);
-        lstrcatA(szName_buff, Name_Piece(szFileName));
-        save_ok = Write_Text(hFile, szName_buff);
+        Save_Add(&save, szFtoken);
+        Save_Add(&save, Name_Piece(szFileName));
     }
+    Save_Flush(&save);
     CloseHandle(hFile);
+    const int save_ok = save.bOk;
 
     if (!save_ok)
         MessageBoxA(hWnd, szWriteErrorText, szWriteErrorCaption, MB_ICONEXCLAMATION);

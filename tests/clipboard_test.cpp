@@ -103,28 +103,37 @@ TEST_F(ClipboardTest, ClipboardHeldElsewhereLeavesItAndLeaksNothing)
     EXPECT_EQ(ReadList(hFNameTopList).size(), 2u);
 }
 
-TEST_F(ClipboardTest, MemoryRunningOutMidCopyLeavesTheClipboard)
+TEST_F(ClipboardTest, MemoryRunningOutLeavesTheClipboard)
 {
     direct_copy_on = 0;
     Drop({"C:\\a", "C:\\b", "C:\\c"});
     size_t blocks = seam::LiveBlocks();
     DialogAnswerer answer(Press(IDOK));
 
-    seam::reallocsBeforeFailure = 1;   // the third name cannot be added
-    EXPECT_EQ(Copy_Clipboard(hWndMain), 0);
-    seam::reallocsBeforeFailure = -1;
-    EXPECT_EQ(ClipboardText(), "before");
-    EXPECT_EQ(seam::LiveBlocks(), blocks);
-
-    seam::allocsBeforeFailure = 0;     // not even the first
+    seam::allocsBeforeFailure = 0;   // no room for the text
     EXPECT_EQ(Copy_Clipboard(hWndMain), 0);
     seam::allocsBeforeFailure = -1;
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].text, Sjis("メモリが足りません"));
     EXPECT_EQ(ClipboardText(), "before");
     EXPECT_EQ(seam::LiveBlocks(), blocks);
-    EXPECT_EQ(answer.seen.size(), 2u);
 
     EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
     EXPECT_EQ(ClipboardText(), "C:\\a\nC:\\b\nC:\\c");
+}
+
+TEST_F(ClipboardTest, TextBlockIsExactlyTheText)
+{
+    // The block handed over holds the text and its terminator, no more.
+    direct_copy_on = 0;
+    name_only_on = 1;
+    Drop({"C:\\A\\x.txt", "D:\\", "C:\\B\\yy.doc"});
+    ASSERT_EQ(Copy_Clipboard(hWndMain), 1);
+    ASSERT_TRUE(OpenClipboard(NULL));
+    HANDLE h = GetClipboardData(CF_TEXT);
+    SIZE_T size = GlobalSize(h);
+    CloseClipboard();
+    EXPECT_EQ(size, strlen("x.txt\nyy.doc") + 1);
 }
 
 TEST_F(ClipboardTest, TamselClearConfirmedEmptiesEverything)

@@ -6,6 +6,8 @@
 #include "seams.h"
 #include "testutil.h"
 
+#include <algorithm>
+
 namespace {
 
 class WindowTest : public MainWindowTest {};
@@ -157,6 +159,37 @@ TEST_F(WindowTest, OutOfMemoryKeepsTheNamesStoredAndCountsThem)
     EXPECT_EQ(hFNameTopList, nullptr);
     EXPECT_EQ(Caption(), " Tamsel32 ");
     EXPECT_TRUE(Grayed(IDM_NAMECOPY));
+}
+
+TEST_F(WindowTest, DropPastTheHandleLimitKeepsWorking)
+{
+    // Two movable handles a name and 65,536 a process: the list stops at
+    // 32,000 names and leaves handles for the clipboard and the dialogs.
+    std::vector<std::string> names;
+    for (int i = 0; i < 40000; i++)
+        names.push_back("C:\\d\\" + std::to_string(100000 + i));
+    DialogAnswerer answer(Press(IDOK));
+    Drop(names);
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].text, Sjis("メモリが足りません"));
+    EXPECT_EQ(TotalNumberOfFiles, 32000u);
+    EXPECT_EQ(Caption(), "Tamsel32 32000-Files");
+    EXPECT_EQ(ReadList(hFNameTopList).size(), 32000u);
+
+    // The copy of what was stored still works (direct copy is on).
+    std::string clip = ClipboardText();
+    EXPECT_EQ(std::count(clip.begin(), clip.end(), '\n'), 31999);
+    EXPECT_EQ(clip.substr(clip.size() - 12), "\nC:\\d\\131999");
+    EXPECT_EQ(answer.seen.size(), 1u);
+
+    // So do Tamsel Clear and a new drop.
+    SendMessageA(hWndMain, WM_COMMAND, IDM_TAMSELCLEAR, 0);
+    Pump();
+    EXPECT_EQ(TotalNumberOfFiles, 0u);
+    Drop({"C:\\a", "C:\\b", "C:\\c"});
+    EXPECT_EQ(Caption(), "Tamsel32 3-Files");
+    EXPECT_EQ(ClipboardText(), "C:\\a\nC:\\b\nC:\\c");
+    EXPECT_EQ(answer.seen.size(), 2u);   // only the clear's question more
 }
 
 TEST_F(WindowTest, MinimisedSizeIsAnsweredWithoutDefaultProcessing)
