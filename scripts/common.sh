@@ -37,6 +37,7 @@ build_all() {
     cmake -S "$ROOT" -B "$BUILD/i686" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
     cmake --build "$BUILD/i686" "$@"
+    (cd "$BUILD/i686" && cpack >/dev/null) && echo "== Release package: $BUILD/i686/Tamsel32-1.0.zip"
     echo "== Building x86_64 (run under Wine, with the tests)"
     cmake -S "$ROOT" -B "$BUILD/x86_64" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAMSEL_TESTS=ON -DTAMSEL_BENCH=ON \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" >/dev/null

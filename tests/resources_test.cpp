@@ -275,6 +275,27 @@ TEST(Resources, CursorIsMonochromeWithItsHotSpotAtTheTip)
         DeleteObject(info.hbmColor);
 }
 
+TEST(Resources, VersionIsOnePointZeroOfTamsel32)
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, sizeof path);
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    ASSERT_GT(size, 0u);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, info.data()));
+    VS_FIXEDFILEINFO *fixed = nullptr;
+    UINT len = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", (void **)&fixed, &len));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    char *value = nullptr;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\041104B0\\ProductName", (void **)&value, &len));
+    EXPECT_STREQ(value, "Tamsel32");
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\041104B0\\FileVersion", (void **)&value, &len));
+    EXPECT_STREQ(value, "1.0");
+}
+
 TEST(Resources, WindowClassUsesTheProgramsIconCursorAndMenu)
 {
     HINSTANCE h = Module();

@@ -1,0 +1,40 @@
+#!/usr/bin/env python3
+"""Lists the release package and checks what it holds.
+
+Usage: test_package.py Tamsel32-1.0.zip"""
+import os
+import struct
+import sys
+import zipfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from readhlp import read  # noqa: E402
+
+passed = failed = 0
+
+
+def check(ok, what):
+    global passed, failed
+    print(('ok    ' if ok else 'FAIL  ') + what)
+    passed += bool(ok)
+    failed += not ok
+
+
+with zipfile.ZipFile(sys.argv[1]) as z:
+    names = sorted(i.filename for i in z.infolist() if not i.filename.endswith('/'))
+    for n in names:
+        print('      %8d  %s' % (z.getinfo(n).file_size, n))
+    check(names == ['Tamsel32-1.0/README.txt', 'Tamsel32-1.0/TAMSEL.HLP', 'Tamsel32-1.0/Tamsel32.exe'],
+          'the program, its help file and the README, in one folder')
+    exe = z.read('Tamsel32-1.0/Tamsel32.exe')
+    pe = struct.unpack_from('<I', exe, 0x3C)[0]
+    check(exe[:2] == b'MZ' and exe[pe:pe + 4] == b'PE\0\0', 'Tamsel32.exe is a Windows program')
+    check(struct.unpack_from('<H', exe, pe + 4)[0] == 0x14C, 'for 32-bit x86')
+    check(struct.unpack_from('<H', exe, pe + 24 + 68)[0] == 2, 'with a window (GUI subsystem)')
+    check(read(z.read('Tamsel32-1.0/TAMSEL.HLP'))['title'] == 'Tamsel32 Help', 'TAMSEL.HLP reads back')
+    readme = z.read('Tamsel32-1.0/README.txt').decode('ascii')
+    check(all(w in readme for w in ('Save As', 'Copy Option', 'Tamsel32.INI', 'Known limits')),
+          'the README covers the commands, the settings and the limits')
+
+print('%d passed, %d failed' % (passed, failed))
+sys.exit(1 if failed else 0)
