@@ -139,9 +139,7 @@ TEST_F(ClipboardTest, TextBlockIsExactlyTheText)
 TEST_F(ClipboardTest, TamselClearConfirmedEmptiesEverything)
 {
     direct_copy_on = 0;
-    std::vector<std::string> names;
-    for (int i = 0; i < 30; i++)
-        names.push_back("C:\\dir\\" + std::string(80, 'n') + std::to_string(i));
+    const std::vector<std::string> names = LongNames(30);
     Drop(names);
     SendMessageA(hWndMain, WM_VSCROLL, SB_BOTTOM, 0);
     DialogAnswerer answer(Press(IDOK));
@@ -173,9 +171,7 @@ TEST_F(ClipboardTest, TamselClearConfirmedEmptiesEverything)
 TEST_F(ClipboardTest, TamselClearDeclinedKeepsNamesAndGoesToTheTop)
 {
     direct_copy_on = 0;
-    std::vector<std::string> names;
-    for (int i = 0; i < 30; i++)
-        names.push_back("C:\\dir\\" + std::string(80, 'n') + std::to_string(i));
+    const std::vector<std::string> names = LongNames(30);
     Drop(names);
     SendMessageA(hWndMain, WM_VSCROLL, SB_BOTTOM, 0);
     SendMessageA(hWndMain, WM_HSCROLL, SB_PAGERIGHT, 0);

@@ -180,10 +180,7 @@ TEST_F(CommandTest, ExitPostsCloseAndTheLoopEnds)
 TEST_F(CommandTest, FontCommandEvenCancelledGoesBackToTheTopLeft)
 {
     direct_copy_on = 0;
-    std::vector<std::string> names;
-    for (int i = 0; i < 40; i++)
-        names.push_back("C:\\" + std::string(90, 'w') + std::to_string(i));
-    Drop(names);
+    Drop(LongNames(40, 90));
     SendMessageA(hWndMain, WM_VSCROLL, SB_BOTTOM, 0);
     SendMessageA(hWndMain, WM_HSCROLL, SB_PAGERIGHT, 0);
     HFONT before = hnewsfont;

@@ -11,6 +11,14 @@ std::string Sjis(const char *utf8)
     return n > 0 ? std::string(bytes) : std::string();
 }
 
+std::vector<std::string> LongNames(int n, int width)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < n; i++)
+        names.push_back("C:\\dir\\" + std::string(width, 'a' + i % 26) + std::to_string(i));
+    return names;
+}
+
 HGLOBAL MakeList(const std::vector<std::string> &names)
 {
     HGLOBAL hHead = 0, hLast = 0;

@@ -10,6 +10,9 @@
 // program's bytes.
 std::string Sjis(const char *utf8);
 
+// n paths of about `width` bytes: more and wider than the window shows.
+std::vector<std::string> LongNames(int n, int width = 80);
+
 // Builds a name list from names; returns the head (0 for none).
 HGLOBAL MakeList(const std::vector<std::string> &names);
 // Reads every name of a list from its head.

@@ -90,10 +90,7 @@ TEST_F(WindowTest, WideDropIsStoredAsCodePage932)
 TEST_F(WindowTest, SecondDropReplacesTheFirstAndShowsItsTop)
 {
     direct_copy_on = 0;
-    std::vector<std::string> many;
-    for (int i = 0; i < 40; i++)
-        many.push_back("C:\\first\\" + std::string(60, 'a' + i % 26) + std::to_string(i));
-    Drop(many);
+    Drop(LongNames(40, 60));
     SendMessageA(hWndMain, WM_VSCROLL, SB_BOTTOM, 0);
     SendMessageA(hWndMain, WM_HSCROLL, SB_PAGERIGHT, 0);
     ASSERT_GT(nVscrollPos, 0);

@@ -11,17 +11,10 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [HERE, os.path.join(HERE, '..')]
 import xdnd  # noqa: E402
-
-failures = []
-
-
-def check(ok, what):
-    print(('ok    ' if ok else 'FAIL  ') + what)
-    if not ok:
-        failures.append(what)
-
+from checklist import check, finish  # noqa: E402
 
 def run(*cmd):
     return subprocess.run(cmd, capture_output=True, text=True).stdout.strip()
@@ -108,18 +101,7 @@ def main():
         except subprocess.TimeoutExpired:
             proc.kill()
 
-    print('%d passed, %d failed' % (len(checks) - len(failures), len(failures)))
-
-
-checks = []
-_check = check
-
-
-def check(ok, what):  # noqa: F811
-    checks.append(what)
-    _check(ok, what)
-
 
 if __name__ == '__main__':
     main()
-    sys.exit(1 if failures else 0)
+    finish()

@@ -8,20 +8,11 @@ import re
 import struct
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from readhlp import HelpFileError, read  # noqa: E402
-
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'help'))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [HERE, os.path.join(HERE, '..'), os.path.join(HERE, '..', '..', 'help')]
+from checklist import check, finish  # noqa: E402
 from mkhelp import context_hash  # noqa: E402
-
-passed = failed = 0
-
-
-def check(ok, what):
-    global passed, failed
-    print(('ok    ' if ok else 'FAIL  ') + what)
-    passed += bool(ok)
-    failed += not ok
+from readhlp import HelpFileError, read  # noqa: E402
 
 
 def rejects(data, what):
@@ -98,8 +89,7 @@ def main():
     struct.pack_into('<H', bad, system, 0x1111)
     rejects(bad, 'a |SYSTEM file of another kind')
 
-    print('%d passed, %d failed' % (passed, failed))
-    sys.exit(1 if failed else 0)
+    finish()
 
 
 if __name__ == '__main__':

@@ -7,18 +7,10 @@ import struct
 import sys
 import zipfile
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [HERE, os.path.join(HERE, '..')]
+from checklist import check, finish  # noqa: E402
 from readhlp import read  # noqa: E402
-
-passed = failed = 0
-
-
-def check(ok, what):
-    global passed, failed
-    print(('ok    ' if ok else 'FAIL  ') + what)
-    passed += bool(ok)
-    failed += not ok
-
 
 with zipfile.ZipFile(sys.argv[1]) as z:
     names = sorted(i.filename for i in z.infolist() if not i.filename.endswith('/'))
@@ -36,5 +28,4 @@ with zipfile.ZipFile(sys.argv[1]) as z:
     check(all(w in readme for w in ('Save As', 'Copy Option', 'Tamsel32.INI', 'Known limits')),
           'the README covers the commands, the settings and the limits')
 
-print('%d passed, %d failed' % (passed, failed))
-sys.exit(1 if failed else 0)
+finish()
