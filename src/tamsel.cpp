@@ -1,12 +1,11 @@
 /* Tamsel32: lists files dropped from the shell and turns the list into text.
    Start-up, window procedure, commands, drop intake and display, clipboard,
    saving, profile and dialogs. */
-#include <stdlib.h>
 #include <string.h>
-
-#include "TAMSEL.H"
+#include <windows.h>
 #include <shlobj.h>     /* DROPFILES: the layout of a drop block */
 
+#include "TAMSEL.H"
 #include "GSTRLIST.H"
 #include "SELTOKEN.H"
 
@@ -27,6 +26,25 @@ char      szProFName[256];
 
 const char szTrue[]  = "TRUE";
 const char szFalse[] = "FALSE";
+
+/* The last backslash of a code page 932 name, stepping over double-byte
+   characters: a trail byte can be 0x5C too (as in 表 or ソ). */
+static LPCSTR Last_Backslash(LPCSTR lpszName)
+{
+    LPCSTR lpszLast = NULL;
+    for (LPCSTR p = lpszName; *p; p = CharNextA(p))
+        if (*p == '\\')
+            lpszLast = p;
+    return lpszLast;
+}
+
+/* The part of a path after its last backslash; a path without one is
+   taken whole. */
+static LPCSTR File_Name_Part(LPCSTR lpszName)
+{
+    LPCSTR lpszLast = Last_Backslash(lpszName);
+    return lpszLast ? lpszLast + 1 : lpszName;
+}
 
 /* ------------------------------------------------------------------------
    Profile: "Tamsel32.INI" beside the executable
@@ -58,7 +76,7 @@ int Set_Pro_File_Name(LPCSTR lpszModuleName)
     szAppDirectryName[0] = '\0';
     szProFName[0] = '\0';
 
-    const char *pSlash = strrchr(lpszModuleName, '\\');
+    LPCSTR pSlash = Last_Backslash(lpszModuleName);
     if (!pSlash)
         return 0;
     size_t nDir = (size_t)(pSlash - lpszModuleName) + 1;
@@ -173,8 +191,9 @@ int CreateMyWindow(HINSTANCE hInstance, int cmdShow)
 {
     hInst = hInstance;
     Get_Pro_File_Tm(hInstance);
-    /* Before the window: its first size message divides by yChar. */
-    InitFont(hWndMain);
+    /* Before the window, on the screen: the window's first size message
+       divides by yChar. */
+    InitFont(NULL);
 
     hWndMain = CreateWindowExA(0, szAppName, szAppName,
                                WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL,
@@ -566,25 +585,6 @@ static const char szFilter[] =
     "\x82\xb7\x82\xd7\x82\xc4\x82\xcc\xcc\xa7\xb2\xd9 (*.*)\0*.*\0"   /* すべてのﾌｧｲﾙ (*.*) */
     "\xc3\xb7\xbd\xc4\xcc\xa7\xb2\xd9 (*.txt)\0*.txt\0";              /* ﾃｷｽﾄﾌｧｲﾙ (*.txt) */
 static_assert(sizeof szFilter == 47, "two pairs and the closing NUL");
-
-/* The last backslash of a code page 932 name, stepping over double-byte
-   characters: a trail byte can be 0x5C too (as in 表 or ソ). */
-static LPCSTR Last_Backslash(LPCSTR lpszName)
-{
-    LPCSTR lpszLast = NULL;
-    for (LPCSTR p = lpszName; *p; p = CharNextA(p))
-        if (*p == '\\')
-            lpszLast = p;
-    return lpszLast;
-}
-
-/* The part of a path after its last backslash; a path without one is
-   taken whole. */
-static LPCSTR File_Name_Part(LPCSTR lpszName)
-{
-    LPCSTR lpszLast = Last_Backslash(lpszName);
-    return lpszLast ? lpszLast + 1 : lpszName;
-}
 
 /* What is copied or saved of a name: all of it, or its file-name part. */
 static LPCSTR Name_Piece(LPCSTR lpszName)

@@ -234,6 +234,14 @@ TEST_F(ProfileTest, UnwritableProfileIsNotAnError)
     RemoveDirectoryA(ini.c_str());
 }
 
+TEST_F(ProfileTest, ProfileGoesBesideAnExecutableWithAJapaneseName)
+{
+    // ソ and 表 end in the byte 0x5C: only real backslashes split the path.
+    EXPECT_EQ(Set_Pro_File_Name(Sjis("C:\\ソフト\\表.exe").c_str()), 1);
+    EXPECT_EQ(std::string(szAppDirectryName), Sjis("C:\\ソフト\\"));
+    EXPECT_EQ(std::string(szProFName), Sjis("C:\\ソフト\\Tamsel32.INI"));
+}
+
 TEST_F(ProfileTest, PathThatCannotBeMadeGivesDefaultsAndNoFile)
 {
     // A directory whose profile path needs 256 bytes or more, and a path
