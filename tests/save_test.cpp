@@ -265,6 +265,40 @@ TEST_F(SaveTest, NameWithoutBackslashIsWrittenWholeInNameOnlyMode)
     hFNameTopList = hList;
 }
 
+TEST_F(SaveTest, LargeListCopiesAndSavesEveryByte)
+{
+    // Thousands of names, in the shell's wide form: the copy and the save
+    // hold exactly the joined names, across the save's buffer flushes.
+    std::vector<std::string> utf8, bytes;
+    for (int i = 0; i < 3000; i++) {
+        std::string name = "C:\\Users\\tamsel\\" + std::string(i % 2 ? "資料 " : "docs ") +
+                           std::to_string(i / 100) + "\\file " + std::to_string(i) + (i % 3 ? ".txt" : "表.csv");
+        utf8.push_back(name);
+        bytes.push_back(Sjis(name.c_str()));
+    }
+    SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropW(utf8), 0);
+    Pump();
+    ASSERT_EQ(TotalNumberOfFiles, 3000u);
+
+    std::string lf, crlf, parts;
+    for (size_t i = 0; i < bytes.size(); i++) {
+        lf += (i ? "\n" : "") + bytes[i];
+        crlf += (i ? "\r\n" : "") + bytes[i];
+        parts += (i ? "\r\n" : "") + bytes[i].substr(bytes[i].rfind("\\file ") + 1);
+    }
+    ASSERT_GT(crlf.size(), 5u * 16384);
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    EXPECT_TRUE(ClipboardText() == lf);
+    lstrcpyA(szFName, target.c_str());
+    EXPECT_EQ(NameSave(hWndMain), 1);
+    EXPECT_TRUE(ReadFileBytes(target) == crlf);
+
+    name_only_on = 1;
+    DialogAnswerer answer(Press(IDOK));   // the file exists now
+    EXPECT_EQ(NameSave(hWndMain), 1);
+    EXPECT_TRUE(ReadFileBytes(target) == parts);
+}
+
 TEST_F(SaveTest, DialogFailureIsShownWithItsCode)
 {
     Drop({"C:\\A\\x.txt"});
