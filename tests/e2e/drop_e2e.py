@@ -39,6 +39,16 @@ def geometry(wid):
     return int(g['X']), int(g['Y']), int(g['WIDTH']), int(g['HEIGHT'])
 
 
+def wait_for(get, want, timeout=15):
+    """Polls get() until it returns want or the time is up; returns the last value."""
+    end = time.time() + timeout
+    value = get()
+    while value != want and time.time() < end:
+        time.sleep(0.2)
+        value = get()
+    return value
+
+
 def dos_path(unix_path):
     return 'Z:' + unix_path.replace('/', '\\')
 
@@ -66,8 +76,8 @@ def main():
         check(wid is not None, 'the main window appears')
         if wid is None:
             return
-        time.sleep(1.0)
-        check(window_name(wid) == 'Tamsel32', 'it opens empty: caption Tamsel32 (%s)' % window_name(wid))
+        name = wait_for(lambda: window_name(wid), 'Tamsel32')
+        check(name == 'Tamsel32', 'it opens empty: caption Tamsel32 (%s)' % name)
         ini = os.path.join(app, 'Tamsel32.INI')
         check(os.path.exists(ini), 'the first start writes Tamsel32.INI beside the executable')
         if os.path.exists(ini):
@@ -80,11 +90,11 @@ def main():
         subprocess.run(['xclip', '-selection', 'clipboard'], input=b'before', timeout=5)
         ok = xdnd.drop_files(wid, x + w // 2, y + h // 2, paths)
         check(ok, 'the window takes the drop and finishes it')
-        time.sleep(1.5)
-        check(window_name(wid) == 'Tamsel32 3-Files', 'caption after the drop (%s)' % window_name(wid))
+        name = wait_for(lambda: window_name(wid), 'Tamsel32 3-Files')
+        check(name == 'Tamsel32 3-Files', 'caption after the drop (%s)' % name)
 
         expected = '\n'.join(dos_path(p) for p in paths)
-        clip = run('xclip', '-o', '-selection', 'clipboard')
+        clip = wait_for(lambda: run('xclip', '-o', '-selection', 'clipboard'), expected)
         check(clip == expected, 'the clipboard holds the dropped paths: %r' % clip)
 
         shot = os.path.join(work, 'screenshot.png')
