@@ -12,12 +12,17 @@ int nPageMaxLines;
 
 #define HSCROLL_PAGE 8      /* columns moved by a horizontal page request */
 
+/* The client height in pixels as last reported: yClient is rounded from it
+   to the row height in force, so a new font counts its own rows. */
+static int nClientHeight;
+
 static int Max_Int(int a, int b) { return a > b ? a : b; }
 static int Min_Int(int a, int b) { return a < b ? a : b; }
 
 void SetupScroll(HWND hWnd)
 {
     /* yClient / yChar counts the partly visible bottom row too. */
+    yClient = (nClientHeight / yChar + 1) * yChar;
     nVscrollMax = Max_Int(0, numlines - yClient / yChar);
     nVscrollPos = Min_Int(nVscrollPos, nVscrollMax);
     nHscrollMax = Max_Int(0, maxwidth - xClient / xChar);
@@ -45,9 +50,8 @@ int wm_SIZE_scroll(HWND hWnd, WPARAM, LPARAM lParam)
 {
     if (lParam == 0)
         return 0;   /* minimised: no size to take */
-    yClient = HIWORD(lParam);
+    nClientHeight = HIWORD(lParam);
     xClient = LOWORD(lParam);
-    yClient = (yClient / yChar + 1) * yChar;
     SetupScroll(hWnd);
     return 1;
 }

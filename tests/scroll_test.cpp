@@ -81,6 +81,21 @@ TEST_F(ScrollTest, RowsCountThePartlyVisibleOne)
     EXPECT_EQ(nPageMaxLines, 3);
 }
 
+TEST_F(ScrollTest, NewFontCountsItsOwnRows)
+{
+    // Rows counted with the old, taller font would put the last name
+    // below the bottom edge at the largest position.
+    yChar = 60;
+    First_Scroll_Initial(hWndMain, 30, 0);
+    Size(200, 100);
+    EXPECT_EQ(yClient, 120);
+    yChar = 10;
+    First_Scroll_Initial(hWndMain, 30, 0);
+    EXPECT_EQ(yClient, 110);
+    EXPECT_EQ(nVscrollMax, 19);
+    EXPECT_EQ(nPageMaxLines, 11);
+}
+
 TEST_F(ScrollTest, VerticalStepsAreClamped)
 {
     First_Scroll_Initial(hWndMain, 20, 0);
