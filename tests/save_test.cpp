@@ -65,11 +65,10 @@ protected:
                 PostMessageA(dlg, WM_COMMAND, answer, 0);
         };
     }
-    void SaveAs(const std::string &path, DialogAnswerer *seen = nullptr)
+    // Save As through the dialog, answering it with path.
+    void SaveAs(const std::string &path)
     {
-        DialogAnswerer own(Answers(path));
-        DialogAnswerer &a = seen ? *seen : own;
-        (void)a;
+        DialogAnswerer answer(Answers(path));
         SendMessageA(hWndMain, WM_COMMAND, IDM_SAVEAS, 0);
         Pump();
     }

@@ -13,7 +13,6 @@ static std::set<HGLOBAL> live;
 
 size_t LiveBlocks() { return live.size(); }
 bool IsLive(HGLOBAL h) { return live.count(h) != 0; }
-void Forget(HGLOBAL h) { live.erase(h); }
 void Reset()
 {
     allocsBeforeFailure = -1;

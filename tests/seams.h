@@ -19,7 +19,6 @@ extern DWORD fileDialogError;
 
 size_t LiveBlocks();        // blocks the modules allocated and have not freed
 bool IsLive(HGLOBAL h);
-void Forget(HGLOBAL h);     // a block handed over to the system
 void Reset();               // no failures, nothing counted
 
 // Allocation for the tests' own blocks, past the seam.

@@ -115,7 +115,6 @@ static void CALLBACK ReadAndAct(HWND hwnd, UINT, UINT_PTR id, DWORD)
         return;
     char buff[1024];
     DialogSeen d;
-    d.className = "#32770";
     GetWindowTextA(hwnd, buff, sizeof buff);
     d.caption = buff;
     if (GetDlgItemTextA(hwnd, MSGBOX_IDTEXT, buff, sizeof buff))
@@ -123,7 +122,6 @@ static void CALLBACK ReadAndAct(HWND hwnd, UINT, UINT_PTR id, DWORD)
     d.icon = IconOf(hwnd);
     d.hasOk = GetDlgItem(hwnd, IDOK) != NULL;
     d.hasCancel = GetDlgItem(hwnd, IDCANCEL) != NULL;
-    d.hasYes = GetDlgItem(hwnd, IDYES) != NULL;
     d.topmost = (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     current->seen.push_back(d);
     if (current->act)

@@ -31,11 +31,10 @@ bool FileExists(const std::string &path);
 
 // What a dialog box of this thread showed when it became active.
 struct DialogSeen {
-    std::string className;
     std::string caption;
     std::string text;       // a message box's message
     UINT icon = 0;          // MB_ICONHAND, MB_ICONQUESTION, ... or 0
-    bool hasOk = false, hasCancel = false, hasYes = false;
+    bool hasOk = false, hasCancel = false;
     bool topmost = false;   // MB_SYSTEMMODAL boxes are topmost
 };
 
