@@ -1,4 +1,4 @@
-# Cross build for x86_64: the same code, run under 64-bit Wine by the tests.
+# Cross build for x86_64: the same code as the shipped program, tested alike.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)

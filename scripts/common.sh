@@ -1,6 +1,6 @@
-# Shared by scripts/run.sh and scripts/test.sh: installs what is missing,
-# builds both targets, and provides a private X display and Wine prefix.
-# Source it; it expects bash.
+# Shared by scripts/run.sh, scripts/test.sh and scripts/bench.sh: installs
+# what is missing, builds both targets, and provides a private X display and
+# Wine prefix.  Source it; it expects bash.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=$ROOT/build
@@ -10,9 +10,49 @@ PACKAGES="cmake ninja-build googletest
   wine wine64 xvfb xdotool x11-apps x11-utils imagemagick xclip
   python3 python3-xlib locales fonts-ipafont-gothic"
 
+export LANG=ja_JP.UTF-8
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$BUILD/wineprefix
+
+# RUNS_32BIT is 1 where the kernel runs 32-bit x86 programs; otherwise
+# NO_32BIT_WHY says why not.  Asked of the kernel itself, with a 96-byte
+# static i386 program whose only work is to exit with status 42.
+RUNS_32BIT=0
+NO_32BIT_WHY=""
+check_32bit() {
+    local probe=$BUILD/i386-probe status=0
+    mkdir -p "$BUILD"
+    printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'\
+'\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'\
+'\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00'\
+'\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08'\
+'\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00'\
+'\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' > "$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null || status=$?
+    rm -f "$probe"
+    if [ "$status" = 42 ]; then
+        RUNS_32BIT=1
+    else
+        RUNS_32BIT=0
+        NO_32BIT_WHY="the kernel does not run 32-bit x86 programs (a static i386 test program gave status $status instead of 42)"
+    fi
+}
+
 install_missing() {
-    local missing=""
-    for p in $PACKAGES; do
+    check_32bit
+    local wanted=$PACKAGES missing=""
+    # 32-bit Wine only where it can run: installed where it cannot, it
+    # would take over the wine command and spoil every new prefix.
+    if [ "$RUNS_32BIT" = 1 ]; then
+        wanted="$wanted wine32:i386"
+        if ! dpkg --print-foreign-architectures | grep -qx i386; then
+            echo "== Enabling the i386 architecture for 32-bit Wine"
+            dpkg --add-architecture i386
+        fi
+    fi
+    for p in $wanted; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
     done
     if [ -n "$missing" ]; then
@@ -28,26 +68,42 @@ install_missing() {
         grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
         locale-gen >/dev/null
     fi
+    choose_wine
 }
 
-# build_all: the shipped 32-bit program (warnings are errors) and the x86_64
-# build with its tests.
+# TAMSEL_WINE: the loader the scripts and the tests start programs with.
+# The wine command takes 32-bit Wine when it is installed; where the kernel
+# cannot run it, 64-bit Wine is named directly.
+choose_wine() {
+    if [ "$RUNS_32BIT" = 1 ]; then
+        export TAMSEL_WINE=wine
+    else
+        export TAMSEL_WINE=/usr/lib/wine/wine64
+        export WINELOADER=$TAMSEL_WINE
+    fi
+}
+
+# build ARCH [CMAKE BUILD ARGS...]: configures build/ARCH with the tests and
+# the benchmark, and builds it.  Warnings are errors in the program's code.
+build() {
+    local arch=$1
+    shift
+    cmake -S "$ROOT" -B "$BUILD/$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DTAMSEL_TESTS=ON -DTAMSEL_BENCH=ON \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" >/dev/null
+    cmake --build "$BUILD/$arch" "$@"
+}
+
+# build_all: the shipped 32-bit program with its release package, and the
+# x86_64 build of the same code; each with its tests and its own package.
 build_all() {
-    echo "== Building i686 (shipped Tamsel32.exe)"
-    cmake -S "$ROOT" -B "$BUILD/i686" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
-    cmake --build "$BUILD/i686" "$@"
+    echo "== Building i686 (the shipped Tamsel32.exe)"
+    build i686 "$@"
     (cd "$BUILD/i686" && cpack >/dev/null) && echo "== Release package: $BUILD/i686/Tamsel32-1.0.zip"
-    echo "== Building x86_64 (run under Wine, with the tests)"
-    cmake -S "$ROOT" -B "$BUILD/x86_64" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAMSEL_TESTS=ON -DTAMSEL_BENCH=ON \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" >/dev/null
-    cmake --build "$BUILD/x86_64" "$@"
+    echo "== Building x86_64"
+    build x86_64 "$@"
+    (cd "$BUILD/x86_64" && cpack >/dev/null)
 }
-
-export LANG=ja_JP.UTF-8
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEPREFIX=$BUILD/wineprefix
 
 XVFB_PID=""
 
@@ -64,19 +120,35 @@ start_xvfb() {
     export DISPLAY=":$n"
 }
 
-# start_wine: the prefix (made once) and one persistent wineserver.
+# start_wine: the prefix and one persistent wineserver.  A prefix records
+# which Wine made it: one made by 64-bit Wine alone cannot load 32-bit
+# programs once 32-bit Wine is there ("could not load kernel32.dll"), so a
+# prefix made by the other kind is made anew.
 start_wine() {
+    local kind=wine64
+    [ "$RUNS_32BIT" = 1 ] && kind=wine32+wine64
+    if [ -d "$WINEPREFIX" ] && [ "$(cat "$WINEPREFIX/.made-by" 2>/dev/null)" != "$kind" ]; then
+        echo "== Making the Wine prefix anew for $kind"
+        wineserver -k 2>/dev/null || true
+        rm -rf "$WINEPREFIX"
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        echo "== Creating the Wine prefix"
-        wineboot -i >/dev/null 2>&1 || true
+        echo "== Creating the Wine prefix ($kind)"
+        "$TAMSEL_WINE" wineboot -i >/dev/null 2>&1 || true
+        echo "$kind" > "$WINEPREFIX/.made-by"
     fi
     wineserver -p >/dev/null 2>&1 || true   # one may be running already
     # There is no window manager: Wine draws frames and captions itself, and
     # does not wait for a manager when a window goes away.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    "$TAMSEL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
+    "$TAMSEL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     # A crash ends the test program instead of waiting in a debugger.
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1 || true
+    # (32-bit programs read the 32-bit view of the registry.)
+    local view
+    for view in 64 32; do
+        "$TAMSEL_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+            /v Debugger /d '' /f /reg:$view >/dev/null 2>&1 || true
+    done
     # (These also start Wine's own services, away from the tests' output
     # pipes: the services outlive the process that starts them.)
 }

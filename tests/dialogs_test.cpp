@@ -116,21 +116,24 @@ TEST_F(CommandTest, OptionsTakeEffectOnTheNextDrop)
     EXPECT_NE(ReadFileBytes(ini).find("Name_only=FALSE"), std::string::npos);
 }
 
+bool openAfterEsc;
+
+// Later, through the box's own loop: still open after Esc? Then Enter.
+void CALLBACK CheckOpenThenEnter(HWND d, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(d, id);
+    openAfterEsc = IsWindowVisible(d) != 0;
+    PostMessageA(GetFocus() ? GetFocus() : d, WM_KEYDOWN, VK_RETURN, 0);
+}
+
 TEST_F(CommandTest, AboutClosesOnOkAndEnterButNotEsc)
 {
-    bool openAfterEsc = false;
-    DialogAnswerer answer([&openAfterEsc](HWND dlg) {
+    openAfterEsc = false;
+    DialogAnswerer answer([](HWND dlg) {
         SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
         HWND ok = GetDlgItem(dlg, IDOK);
         PostMessageA(GetFocus() ? GetFocus() : ok, WM_KEYDOWN, VK_ESCAPE, 0);
-        // Later, through the box's own loop: still open? Then Enter.
-        static bool *flag;
-        flag = &openAfterEsc;
-        SetTimer(dlg, 1, 100, [](HWND d, UINT, UINT_PTR id, DWORD) {
-            KillTimer(d, id);
-            *flag = IsWindowVisible(d) != 0;
-            PostMessageA(GetFocus() ? GetFocus() : d, WM_KEYDOWN, VK_RETURN, 0);
-        });
+        SetTimer(dlg, 1, 100, CheckOpenThenEnter);
     });
     EXPECT_EQ(Command(IDM_ABOUT), 0);
     ASSERT_EQ(answer.seen.size(), 1u);

@@ -1,6 +1,7 @@
 #include "seams.h"
 
 #include <commdlg.h>
+#include <cderr.h>
 
 #include <set>
 
@@ -8,7 +9,11 @@ namespace seam {
 
 int allocsBeforeFailure = -1;
 int reallocsBeforeFailure = -1;
+int writesBeforeFailure = -1;
+int writes = 0;
 DWORD fileDialogError = 0;
+OPENFILENAMEA *fileDialogRequest = nullptr;
+std::string *fileDialogStart = nullptr;
 static std::set<HGLOBAL> live;
 
 size_t LiveBlocks() { return live.size(); }
@@ -17,7 +22,11 @@ void Reset()
 {
     allocsBeforeFailure = -1;
     reallocsBeforeFailure = -1;
+    writesBeforeFailure = -1;
+    writes = 0;
     fileDialogError = 0;
+    fileDialogRequest = nullptr;
+    fileDialogStart = nullptr;
     live.clear();
 }
 
@@ -34,11 +43,34 @@ static bool Spend(int &budget)
 
 }  // namespace seam
 
-extern "C" {
+// The import each module call goes through, by its linker name: on i686
+// C names take a leading underscore and stdcall ones the bytes of their
+// arguments too.  The asm labels name the linker's symbols exactly.
+#ifdef _WIN64
+#define PREFIX ""
+#define IMPORT(fn, bytes) "__imp_" #fn
+#else
+#define PREFIX "_"
+#define IMPORT(fn, bytes) "_imp__" #fn "@" #bytes
+#endif
+#define SEAM(fn, bytes, wrapper)                                                  \
+    extern decltype(&fn) real_##fn asm(PREFIX "__real_" IMPORT(fn, bytes));       \
+    decltype(&fn) wrap_##fn asm(PREFIX "__wrap_" IMPORT(fn, bytes)) = wrapper
 
-extern decltype(&GlobalAlloc) __real___imp_GlobalAlloc;
-extern decltype(&GlobalReAlloc) __real___imp_GlobalReAlloc;
-extern decltype(&GlobalFree) __real___imp_GlobalFree;
+static HGLOBAL WINAPI SeamGlobalAlloc(UINT uFlags, SIZE_T dwBytes);
+static HGLOBAL WINAPI SeamGlobalReAlloc(HGLOBAL hMem, SIZE_T dwBytes, UINT uFlags);
+static HGLOBAL WINAPI SeamGlobalFree(HGLOBAL hMem);
+static BOOL WINAPI SeamWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nBytes, LPDWORD lpnWritten,
+                                 LPOVERLAPPED lpOverlapped);
+static BOOL WINAPI SeamGetOpenFileNameA(LPOPENFILENAMEA ofn);
+static DWORD WINAPI SeamCommDlgExtendedError(void);
+
+SEAM(GlobalAlloc, 8, SeamGlobalAlloc);
+SEAM(GlobalReAlloc, 12, SeamGlobalReAlloc);
+SEAM(GlobalFree, 4, SeamGlobalFree);
+SEAM(WriteFile, 20, SeamWriteFile);
+SEAM(GetOpenFileNameA, 4, SeamGetOpenFileNameA);
+SEAM(CommDlgExtendedError, 0, SeamCommDlgExtendedError);
 
 static HGLOBAL WINAPI SeamGlobalAlloc(UINT uFlags, SIZE_T dwBytes)
 {
@@ -46,7 +78,7 @@ static HGLOBAL WINAPI SeamGlobalAlloc(UINT uFlags, SIZE_T dwBytes)
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return NULL;
     }
-    HGLOBAL h = __real___imp_GlobalAlloc(uFlags, dwBytes);
+    HGLOBAL h = real_GlobalAlloc(uFlags, dwBytes);
     if (h)
         seam::live.insert(h);
     return h;
@@ -58,7 +90,7 @@ static HGLOBAL WINAPI SeamGlobalReAlloc(HGLOBAL hMem, SIZE_T dwBytes, UINT uFlag
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return NULL;
     }
-    HGLOBAL h = __real___imp_GlobalReAlloc(hMem, dwBytes, uFlags);
+    HGLOBAL h = real_GlobalReAlloc(hMem, dwBytes, uFlags);
     if (h && h != hMem && seam::live.erase(hMem))
         seam::live.insert(h);
     return h;
@@ -66,36 +98,52 @@ static HGLOBAL WINAPI SeamGlobalReAlloc(HGLOBAL hMem, SIZE_T dwBytes, UINT uFlag
 
 static HGLOBAL WINAPI SeamGlobalFree(HGLOBAL hMem)
 {
-    HGLOBAL h = __real___imp_GlobalFree(hMem);
+    HGLOBAL h = real_GlobalFree(hMem);
     if (!h)
         seam::live.erase(hMem);
     return h;
 }
 
-extern decltype(&GetOpenFileNameA) __real___imp_GetOpenFileNameA;
-extern decltype(&CommDlgExtendedError) __real___imp_CommDlgExtendedError;
+// A disk that fills up part of the way through a file.
+static BOOL WINAPI SeamWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nBytes, LPDWORD lpnWritten,
+                                 LPOVERLAPPED lpOverlapped)
+{
+    seam::writes++;
+    if (!seam::Spend(seam::writesBeforeFailure)) {
+        if (lpnWritten)
+            *lpnWritten = 0;
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    return real_WriteFile(hFile, lpBuffer, nBytes, lpnWritten, lpOverlapped);
+}
 
 // The dialog's own failures cannot be had from outside it here (Wine's
-// dialog crashes on a name longer than its buffer), so they are staged.
+// dialog crashes on a name longer than its buffer), so they are staged:
+// the dialog fails as Windows' does, after writing what it writes into
+// the caller's buffer.
 static BOOL WINAPI SeamGetOpenFileNameA(LPOPENFILENAMEA ofn)
 {
-    return seam::fileDialogError ? FALSE : __real___imp_GetOpenFileNameA(ofn);
+    if (seam::fileDialogRequest)
+        *seam::fileDialogRequest = *ofn;
+    if (seam::fileDialogStart)
+        *seam::fileDialogStart = ofn->lpstrFile;
+    if (!seam::fileDialogError)
+        return real_GetOpenFileNameA(ofn);
+    if (seam::fileDialogError == FNERR_BUFFERTOOSMALL && ofn->nMaxFile >= 2) {
+        // The size the name would need, in the buffer's first two bytes.
+        ofn->lpstrFile[0] = (char)0x2C;
+        ofn->lpstrFile[1] = (char)0x01;
+    }
+    return FALSE;
 }
 
 static DWORD WINAPI SeamCommDlgExtendedError(void)
 {
-    return seam::fileDialogError ? seam::fileDialogError : __real___imp_CommDlgExtendedError();
-}
-
-decltype(&GetOpenFileNameA) __wrap___imp_GetOpenFileNameA = SeamGetOpenFileNameA;
-decltype(&CommDlgExtendedError) __wrap___imp_CommDlgExtendedError = SeamCommDlgExtendedError;
-decltype(&GlobalAlloc) __wrap___imp_GlobalAlloc = SeamGlobalAlloc;
-decltype(&GlobalReAlloc) __wrap___imp_GlobalReAlloc = SeamGlobalReAlloc;
-decltype(&GlobalFree) __wrap___imp_GlobalFree = SeamGlobalFree;
-
+    return seam::fileDialogError ? seam::fileDialogError : real_CommDlgExtendedError();
 }
 
 HGLOBAL seam::RealGlobalAlloc(UINT uFlags, SIZE_T dwBytes)
 {
-    return __real___imp_GlobalAlloc(uFlags, dwBytes);
+    return real_GlobalAlloc(uFlags, dwBytes);
 }

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 #include <stddef.h>
+#include <commdlg.h>
+
+#include <string>
 
 namespace seam {
 
@@ -14,8 +17,19 @@ namespace seam {
 extern int allocsBeforeFailure;
 extern int reallocsBeforeFailure;
 
-// Non-zero: the file dialog fails at once with this extended error code.
+// WriteFile calls that still succeed before every further one fails as on
+// a full disk; -1 lets all through.  writes counts the calls.
+extern int writesBeforeFailure;
+extern int writes;
+
+// Non-zero: the file dialog fails at once with this extended error code
+// (FNERR_BUFFERTOOSMALL writes the needed size into the name buffer first,
+// as the real dialog does).
 extern DWORD fileDialogError;
+// When set, each file dialog's request and the name it starts from are
+// copied here.
+extern OPENFILENAMEA *fileDialogRequest;
+extern std::string *fileDialogStart;
 
 size_t LiveBlocks();        // blocks the modules allocated and have not freed
 bool IsLive(HGLOBAL h);

@@ -49,6 +49,31 @@ def wait_for(get, want, timeout=15):
     return value
 
 
+def pe_bits(exe):
+    """32 or 64: the processor a Windows program is built for."""
+    with open(exe, 'rb') as f:
+        data = f.read(4096)
+    pe = int.from_bytes(data[0x3C:0x40], 'little')
+    return {0x14C: 32, 0x8664: 64}.get(int.from_bytes(data[pe + 4:pe + 6], 'little'))
+
+
+def process_bits(exe):
+    """32 or 64: how the Linux process that runs the Windows program `exe`
+    is built (the ELF class of its loader); None when none runs.  Wine
+    gives such a process the program's path, as a Unix or a DOS path, as
+    its first argument."""
+    for pid in filter(str.isdigit, os.listdir('/proc')):
+        try:
+            with open('/proc/%s/cmdline' % pid, 'rb') as f:
+                if f.read().split(b'\0')[0] not in (exe.encode(), dos_path(exe).encode()):
+                    continue
+            with open('/proc/%s/exe' % pid, 'rb') as f:
+                return {1: 32, 2: 64}.get(f.read(5)[4])
+        except OSError:
+            continue
+    return None
+
+
 def dos_path(unix_path):
     return 'Z:' + unix_path.replace('/', '\\')
 
@@ -69,13 +94,16 @@ def main():
         paths.append(p)
 
     # File names on the command line are ignored.
-    proc = subprocess.Popen(['wine', os.path.join(app, 'Tamsel32.exe'), paths[0]],
+    program = os.path.join(app, 'Tamsel32.exe')
+    proc = subprocess.Popen([os.environ.get('TAMSEL_WINE', 'wine'), program, paths[0]],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         wid = find_window('Tamsel32')
         check(wid is not None, 'the main window appears')
         if wid is None:
             return
+        bits = pe_bits(exe)
+        check(process_bits(program) == bits, 'the program runs as a %s-bit process' % bits)
         name = wait_for(lambda: window_name(wid), 'Tamsel32')
         check(name == 'Tamsel32', 'it opens empty: caption Tamsel32 (%s)' % name)
         ini = os.path.join(app, 'Tamsel32.INI')

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Lists the release package and checks what it holds.
+"""Lists a build's package and checks that it holds the program the suite
+tested, for that build's processor.
 
-Usage: test_package.py Tamsel32-1.0.zip"""
+Usage: test_package.py Tamsel32-1.0.zip TESTED_Tamsel32.exe i686|x86_64"""
 import os
 import struct
 import sys
@@ -12,6 +13,9 @@ sys.path[:0] = [HERE, os.path.join(HERE, '..')]
 from checklist import check, finish  # noqa: E402
 from readhlp import read  # noqa: E402
 
+MACHINES = {'i686': (0x14C, '32-bit x86'), 'x86_64': (0x8664, 'x86-64')}
+machine, machine_name = MACHINES[sys.argv[3]]
+
 with zipfile.ZipFile(sys.argv[1]) as z:
     names = sorted(i.filename for i in z.infolist() if not i.filename.endswith('/'))
     for n in names:
@@ -21,7 +25,9 @@ with zipfile.ZipFile(sys.argv[1]) as z:
     exe = z.read('Tamsel32-1.0/Tamsel32.exe')
     pe = struct.unpack_from('<I', exe, 0x3C)[0]
     check(exe[:2] == b'MZ' and exe[pe:pe + 4] == b'PE\0\0', 'Tamsel32.exe is a Windows program')
-    check(struct.unpack_from('<H', exe, pe + 4)[0] == 0x14C, 'for 32-bit x86')
+    check(struct.unpack_from('<H', exe, pe + 4)[0] == machine, 'for ' + machine_name)
+    with open(sys.argv[2], 'rb') as tested:
+        check(exe == tested.read(), 'the very program the suite tested (%s)' % sys.argv[2])
     check(struct.unpack_from('<H', exe, pe + 24 + 68)[0] == 2, 'with a window (GUI subsystem)')
     check(read(z.read('Tamsel32-1.0/TAMSEL.HLP'))['title'] == 'Tamsel32 Help', 'TAMSEL.HLP reads back')
     readme = z.read('Tamsel32-1.0/README.txt').decode('ascii')
