@@ -691,20 +691,27 @@ int ClipBoardClear(HWND hWnd)
 int CMUFileBox(HWND hWnd, LPCSTR BoxTitle, int in_out)
 {
     OPENFILENAMEA ofn;
+    char szFile[sizeof szFName];
     char Errstr[80];
 
+    /* The dialog works on a copy that starts from the last target: a
+       failed dialog may leave anything in its buffer (the size it needs,
+       for one), and Save must go on writing to the last target. */
+    lstrcpynA(szFile, szFName, sizeof szFile);
     ZeroMemory(&ofn, sizeof ofn);
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     ofn.hwndOwner = hWnd;
     ofn.lpstrFilter = szFilter;
     ofn.nFilterIndex = 1;
-    ofn.lpstrFile = szFName;   /* starts from the last target */
-    ofn.nMaxFile = sizeof szFName;
+    ofn.lpstrFile = szFile;
+    ofn.nMaxFile = sizeof szFile;
     ofn.lpstrTitle = BoxTitle;
     ofn.Flags = in_out ? OFN_HIDEREADONLY : OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 
-    if (GetOpenFileNameA(&ofn))
+    if (GetOpenFileNameA(&ofn)) {
+        lstrcpynA(szFName, szFile, sizeof szFName);
         return 1;
+    }
 
     const DWORD dwError = CommDlgExtendedError();
     if (dwError) {

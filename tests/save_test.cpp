@@ -298,18 +298,60 @@ TEST_F(SaveTest, LargeListCopiesAndSavesEveryByte)
     EXPECT_TRUE(ReadFileBytes(target) == parts);
 }
 
-TEST_F(SaveTest, DialogFailureIsShownWithItsCode)
+TEST_F(SaveTest, FailedDialogIsShownWithItsCodeAndKeepsTheTarget)
 {
     Drop({"C:\\A\\x.txt"});
+    lstrcpyA(szFName, target.c_str());   // as after an earlier Save As
     DialogAnswerer answer(Press(IDOK));
     seam::fileDialogError = FNERR_BUFFERTOOSMALL;
     SendMessageA(hWndMain, WM_COMMAND, IDM_SAVEAS, 0);
+    seam::fileDialogError = 0;
     ASSERT_EQ(answer.seen.size(), 1u);
     EXPECT_EQ(answer.seen[0].caption, Sjis("警告"));
     EXPECT_EQ(answer.seen[0].icon, (UINT)MB_ICONHAND);
     EXPECT_FALSE(answer.seen[0].hasCancel);
     EXPECT_EQ(answer.seen[0].text, Sjis("GetOpenFileName でエラー #12291 が発生しました"));
-    EXPECT_STREQ(szFName, "");
+
+    // The dialog wrote the size it needs into its buffer; Save still
+    // writes to the last target.
+    EXPECT_EQ(std::string(szFName), target);
+    SendMessageA(hWndMain, WM_COMMAND, IDM_SAVE, 0);
+    Pump();
+    EXPECT_EQ(ReadFileBytes(target), "C:\\A\\x.txt");
+}
+
+TEST_F(SaveTest, DialogIsAskedForAnyFileStartingFromTheLastTarget)
+{
+    OPENFILENAMEA request;
+    std::string start;
+    seam::fileDialogRequest = &request;
+    seam::fileDialogStart = &start;
+    Drop({"C:\\A\\x.txt"});
+    lstrcpyA(szFName, target.c_str());
+    {
+        DialogAnswerer answer(Press(IDCANCEL));
+        EXPECT_EQ(CMUFileBox(hWndMain, "Save Name", 1), 0);
+    }
+    EXPECT_EQ(start, target);
+#ifdef _WIN64
+    EXPECT_EQ(request.lStructSize, (DWORD)OPENFILENAME_SIZE_VERSION_400A);
+#else
+    EXPECT_EQ(request.lStructSize, 76u);   // the Windows 95 and NT 4 request
+#endif
+    EXPECT_EQ(request.hwndOwner, hWndMain);
+    EXPECT_EQ(std::string(request.lpstrFilter, 47),
+              Sjis("すべてのﾌｧｲﾙ (*.*)") + std::string("\0*.*\0", 5) + Sjis("ﾃｷｽﾄﾌｧｲﾙ (*.txt)") +
+              std::string("\0*.txt\0\0", 8));
+    EXPECT_EQ(request.nFilterIndex, 1u);
+    EXPECT_EQ(request.nMaxFile, 256u);
+    EXPECT_STREQ(request.lpstrTitle, "Save Name");
+    EXPECT_EQ(request.lpstrDefExt, nullptr);   // a typed name is used as typed
+    EXPECT_EQ(request.Flags, (DWORD)OFN_HIDEREADONLY);
+    EXPECT_EQ(std::string(szFName), target);   // cancelled: the target stays
+
+    DialogAnswerer answer(Press(IDCANCEL));
+    CMUFileBox(hWndMain, "Open", 0);
+    EXPECT_EQ(request.Flags, (DWORD)(OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST));
 }
 
 }  // namespace
