@@ -8,7 +8,7 @@ BUILD=$ROOT/build
 PACKAGES="cmake ninja-build googletest
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 xvfb xdotool x11-apps x11-utils imagemagick xclip
-  python3 python3-xlib locales fonts-ipafont-gothic"
+  python3 python3-xlib locales fonts-ipafont-gothic fonts-dejavu-core"
 
 export LANG=ja_JP.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all}

@@ -441,9 +441,10 @@ static const char szMemError[] =
 
 /* Copies the drop's name at *ppNames into szFileName in the ANSI code page
    and moves *ppNames past it.  Returns the name's length, or 0 for a name
-   that is empty or too long for the readers' 256-byte buffers.  Walking the
-   block once keeps a drop of n names linear; asking DragQueryFileA for
-   each name by index would walk it from its start every time. */
+   that is empty, too long for the readers' 256-byte buffers, or not
+   expressible in the code page.  Walking the block once keeps a drop of n
+   names linear; asking DragQueryFileA for each name by index would walk
+   it from its start every time. */
 static int Next_Drop_Name(const BYTE **ppNames, BOOL bWide, LPSTR szFileName)
 {
     if (bWide) {
@@ -452,10 +453,15 @@ static int Next_Drop_Name(const BYTE **ppNames, BOOL bWide, LPSTR szFileName)
         *ppNames += (nWide + 1) * sizeof(WCHAR);
         if (nWide == 0)
             return 0;
-        /* Fails, giving 0, when the name needs more than 255 bytes. */
-        const int nLength = WideCharToMultiByte(CP_ACP, 0, lpszWide, nWide, szFileName,
-                                                NAME_BUFF_SIZE - 1, NULL, NULL);
-        if (nLength <= 0)
+        /* No look-alikes: a best fit turns "report¥draft.txt" into a path
+           one folder deeper and "café" into another file's name, and the
+           default character '?' is a wildcard.  Such a name is left out.
+           The conversion fails, giving 0, when the name needs more than
+           255 bytes. */
+        BOOL bLossy = FALSE;
+        const int nLength = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, lpszWide, nWide, szFileName,
+                                                NAME_BUFF_SIZE - 1, NULL, &bLossy);
+        if (nLength <= 0 || bLossy)
             return 0;
         szFileName[nLength] = '\0';
         return nLength;
@@ -487,6 +493,7 @@ UINT WMDropFiles(WPARAM WParam, HWND)
        buffers is left out. */
     const BYTE *pNames = (const BYTE *)pDrop + pDrop->pFiles;
     BOOL bReplaced = FALSE;
+    BOOL bOutOfMemory = FALSE;
     UINT nStored = 0;
     int nLongest = 0;
     HGLOBAL hLast = 0;
@@ -502,7 +509,7 @@ UINT WMDropFiles(WPARAM WParam, HWND)
 
         HGLOBAL hNode = nStored < MAX_LIST_NAMES ? String_list_add(szFileName, (UINT)nLength + 1, hLast) : 0;
         if (!hNode) {
-            Mem_error_MesBox();
+            bOutOfMemory = TRUE;
             break;
         }
         if (!hFNameTopList)
@@ -519,6 +526,11 @@ UINT WMDropFiles(WPARAM WParam, HWND)
 
     TotalNumberOfFiles = nStored;
     maxfile_name_length = nLongest;
+    /* Only now, with the list, the count and the width in step and the drop
+       released: the window stays usable while the box is up, and a drop
+       or a clear made meanwhile must find a whole list. */
+    if (bOutOfMemory)
+        Mem_error_MesBox();
     return nDropped;
 }
 

@@ -21,7 +21,10 @@ protected:
 TEST_F(ClipboardTest, DropWithDirectCopyPutsFullPathsOnTheClipboard)
 {
     ASSERT_EQ(direct_copy_on, 1u);   // the default
-    Drop({"C:\\A\\x.txt", "C:\\B\\y.doc", Sjis("C:\\データ\\表.txt")});
+    const std::vector<std::string> names = {"C:\\A\\x.txt", "C:\\B\\y.doc", Sjis("C:\\データ\\表.txt")};
+    SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropA(names), 0);
+    EXPECT_EQ(ClipboardText(), "before") << "the copy is posted, not called";
+    Pump();
     EXPECT_EQ(ClipboardText(), "C:\\A\\x.txt\nC:\\B\\y.doc\n" + Sjis("C:\\データ\\表.txt"));
 
     Drop({"C:\\one.txt"});

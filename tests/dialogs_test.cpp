@@ -43,6 +43,48 @@ std::function<void(HWND)> Key(UINT vk)
     };
 }
 
+// The controls of a dialog as the user sees them: "class:text", in order.
+std::function<void(HWND)> ReadControls(std::vector<std::string> *out, std::function<void(HWND)> then)
+{
+    return [out, then](HWND dlg) {
+        for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            char cls[32], text[128];
+            GetClassNameA(c, cls, sizeof cls);
+            GetWindowTextA(c, text, sizeof text);
+            const LONG style = GetWindowLongA(c, GWL_STYLE);
+            if (!strcmp(cls, "Static") && (style & SS_TYPEMASK) == SS_ICON)
+                lstrcpyA(text, SendMessageA(c, STM_GETICON, 0, 0) ? "<icon>" : "<no icon>");
+            out->push_back(std::string(cls) + ":" + text);
+        }
+        then(dlg);
+    };
+}
+
+TEST_F(CommandTest, DialogsShowTheirTextsAndIcons)
+{
+    std::vector<std::string> about, option;
+    {
+        DialogAnswerer answer(ReadControls(&about, Press(IDOK)));
+        Command(IDM_ABOUT);
+        ASSERT_EQ(answer.seen.size(), 1u);
+        EXPECT_EQ(answer.seen[0].caption, "");
+    }
+    ASSERT_EQ(about.size(), 6u);
+    EXPECT_EQ(about[0], "Static:Tamsel 32");
+    EXPECT_EQ(about[1], "Static:Version 1.0");
+    EXPECT_GT(about[2].size(), strlen("Static:"));   // the notice
+    EXPECT_EQ(about[3], "Static:<icon>");
+    EXPECT_EQ(about[4], "Static:<icon>");
+    EXPECT_EQ(about[5], "Button:OK");
+
+    DialogAnswerer answer(ReadControls(&option, Press(IDCANCEL)));
+    Command(IDM_COPYOPTION);
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].caption, "Copy Option");
+    EXPECT_EQ(option, (std::vector<std::string>{"Button:OK", "Button:Cancel", "Button: File Name Only",
+                                                "Button: Direct To Clip Board", "Static:"}));
+}
+
 TEST_F(CommandTest, CopyOptionOpensWithTheFlags)
 {
     Checks seen;
@@ -197,8 +239,6 @@ TEST_F(CommandTest, FontCommandEvenCancelledGoesBackToTheTopLeft)
     EXPECT_EQ(nVscrollPos, 0);
     EXPECT_EQ(nHscrollPos, 0);
     EXPECT_GT(nHscrollMax, 0);
-    // The font command does not write the profile.
-    EXPECT_EQ(ReadFileBytes(ini).find("Color=0\r\n") != std::string::npos, true);
 }
 
 }  // namespace

@@ -86,9 +86,11 @@ protected:
             differ += (shown[i] & 0xFFFFFF) != (expected[i] & 0xFFFFFF);
         EXPECT_EQ(differ, 0u) << "pixels that differ, at rows from " << nVscrollPos
                               << ", columns from " << nHscrollPos;
+        // fontcolor as a DIB pixel: blue, green, red from the low byte up.
+        const DWORD colour = RGB(GetBValue(fontcolor), GetGValue(fontcolor), GetRValue(fontcolor));
         size_t ink = 0;
         for (DWORD p : shown)
-            ink += (p & 0xFFFFFF) == (DWORD)RGB(32, 0, 160);   // fontcolor as a DIB pixel (BGR)
+            ink += (p & 0xFFFFFF) == colour;
         EXPECT_GT(ink, 100u) << "names drawn in the display colour";
     }
 };
@@ -120,6 +122,29 @@ TEST_F(PaintTest, LineScrollMovesThePictureAndPaintsTheNewRow)
     ExpectPage();
     SendMessageA(hWndMain, WM_VSCROLL, SB_LINEUP, 0);
     ExpectPage();
+}
+
+TEST_F(PaintTest, FontCommandPaintsInTheChosenFontAndOnlySaveOptionStoresIt)
+{
+    ASSERT_STRNE(cursfont.lfFaceName, "DejaVu Sans");
+    DialogAnswerer answer(ChooseFont("DejaVu Sans", 20, RGB(0, 0, 255)));
+    EXPECT_EQ(SendMessageA(hWndMain, WM_COMMAND, IDM_FONT, 0), 0);
+    ASSERT_EQ(answer.seen.size(), 1u);
+
+    EXPECT_STREQ(cursfont.lfFaceName, "DejaVu Sans");
+    LOGFONTA made = {};
+    GetObjectA(hnewsfont, sizeof made, &made);
+    EXPECT_STREQ(made.lfFaceName, "DejaVu Sans");
+    EXPECT_EQ(made.lfHeight, cursfont.lfHeight);
+    ExpectPage();   // the names in hnewsfont and its colour, rows yChar apart
+
+    // The profile learns of it only through Save Option.
+    EXPECT_NE(ReadFileBytes(ini).find("FontFace=System\r\n"), std::string::npos);
+    SendMessageA(hWndMain, WM_COMMAND, IDM_SAVEOPTION, 0);
+    const std::string text = ReadFileBytes(ini);
+    EXPECT_NE(text.find("FontFace=DejaVu Sans\r\nSize_y=" + std::to_string(cursfont.lfHeight) + "\r\n"),
+              std::string::npos) << text;
+    EXPECT_NE(text.find("Color=16711680\r\n"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -187,20 +187,26 @@ TEST_F(SaveTest, FileHeldOpenByAnotherProgramGivesTheFileError)
     EXPECT_EQ(ReadFileBytes(target), "held");
 }
 
-TEST_F(SaveTest, FailedWriteIsReportedOnceAndNotAsSuccess)
+TEST_F(SaveTest, DiskFillingUpStopsTheSaveReportsItOnceAndFails)
 {
-    // The host's full device: it opens, and every write fails.
-    Drop({"C:\\A\\x.txt", "C:\\B\\y.doc", "C:\\C\\z.doc"});
-    lstrcpyA(szFName, "Z:\\dev\\full");
+    // Enough names for several writes; the disk fills up at the second.
+    Drop(LongNames(400, 100));
+    lstrcpyA(szFName, target.c_str());
     DialogAnswerer answer(Press(IDOK));
+    seam::writesBeforeFailure = 1;
     EXPECT_EQ(NameSave(hWndMain), 0);
-    // Whether or not the existence test sees the device, one error follows.
-    ASSERT_GE(answer.seen.size(), 1u);
-    int errors = 0;
-    for (const DialogSeen &d : answer.seen)
-        errors += d.text == Sjis("書き込みに失敗しました") && d.caption == Sjis("ファイルエラー ");
-    EXPECT_EQ(errors, 1);
-    EXPECT_EQ(answer.seen.back().caption, Sjis("ファイルエラー "));
+    const int writes = seam::writes;
+    seam::writesBeforeFailure = -1;
+
+    EXPECT_EQ(writes, 2) << "no write after the failed one";
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].text, Sjis("書き込みに失敗しました"));
+    EXPECT_EQ(answer.seen[0].caption, Sjis("ファイルエラー "));
+    EXPECT_EQ(answer.seen[0].icon, (UINT)MB_ICONEXCLAMATION);
+    const std::string kept = ReadFileBytes(target);
+    EXPECT_GT(kept.size(), 0u);   // what was written before stays
+    const std::string first = LongNames(1, 100)[0] + "\r\n";
+    EXPECT_EQ(kept.substr(0, first.size()), first);
 }
 
 TEST_F(SaveTest, PathLongerThanTheOldFileRecordSaves)

@@ -294,17 +294,27 @@ void Measure(const LOGFONTA &lf, const char *sample, int *cx, int *cy)
     *cy = size.cy;
 }
 
+const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";         // start-up's sample
+const char kChooserSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ:_ ~";  // the font command's
+
 TEST_F(FontTest, InitFontMeasuresTheAlphabet)
 {
+    // A size at which the two samples' averages differ.
     GetProfileFont("");
+    lstrcpyA(cursfont.lfFaceName, "DejaVu Sans");
+    int cx, cy, cx30 = 0, cy30;
+    for (cursfont.lfHeight = -12; cursfont.lfHeight > -60; cursfont.lfHeight--) {
+        Measure(cursfont, kAlphabet, &cx, &cy);
+        Measure(cursfont, kChooserSample, &cx30, &cy30);
+        if (cx != cx30)
+            break;
+    }
+    ASSERT_NE(cx, cx30) << "a font whose two samples measure apart";
+
     InitFont(NULL);
     ASSERT_NE(hnewsfont, nullptr);
-    int cx, cy;
-    Measure(cursfont, "ABCDEFGHIJKLMNOPQRSTUVWXYZ", &cx, &cy);
     EXPECT_EQ(xChar, cx);
     EXPECT_EQ(yChar, cy);
-    EXPECT_GT(xChar, 1);
-    EXPECT_GT(yChar, 1);
     EXPECT_EQ(cursfont.lfEscapement, 0);
     EXPECT_EQ(cursfont.lfOrientation, 0);
 
@@ -350,39 +360,32 @@ TEST_F(FontTest, CancelledChooserChangesNothing)
 
 TEST_F(FontTest, ConfirmedChooserReplacesFontColourAndSize)
 {
-    GetProfileFont("");
-    lstrcpyA(cursfont.lfFaceName, "Tahoma");
-    cursfont.lfHeight = -16;
+    GetProfileFont("");   // System
     InitFont(NULL);
     HFONT hOld = hnewsfont;
+    const LONG oldHeight = cursfont.lfHeight;
 
-    // Pick the colour combo's red entry, then OK.
-    DialogAnswerer answer([](HWND dlg) {
-        HWND combo = GetDlgItem(dlg, 0x473 /* cmb4 */);
-        int n = (int)SendMessageA(combo, CB_GETCOUNT, 0, 0);
-        for (int i = 0; i < n; i++) {
-            if (SendMessageA(combo, CB_GETITEMDATA, i, 0) == (LRESULT)RGB(255, 0, 0)) {
-                SendMessageA(combo, CB_SETCURSEL, i, 0);
-                SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(0x473, CBN_SELCHANGE), (LPARAM)combo);
-            }
-        }
-        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
-    });
+    DialogAnswerer answer(ChooseFont("DejaVu Sans", 20, RGB(255, 0, 0)));
     hnewsfont = CMUFont(NULL, hnewsfont);
 
     ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_STREQ(cursfont.lfFaceName, "DejaVu Sans");
+    EXPECT_LT(cursfont.lfHeight, 0);
+    EXPECT_NE(cursfont.lfHeight, oldHeight);
+    EXPECT_EQ(fontcolor, (COLORREF)RGB(255, 0, 0));
     EXPECT_NE(hnewsfont, hOld);
     EXPECT_EQ(GetObjectType(hOld), 0u);   // the old font is deleted
-    EXPECT_EQ(GetObjectType(hnewsfont), (DWORD)OBJ_FONT);
-    EXPECT_EQ(fontcolor, (COLORREF)RGB(255, 0, 0));
-    int cx, cy;
-    Measure(cursfont, "ABCDEFGHIJKLMNOPQRSTUVWXYZ:_ ~", &cx, &cy);
+    LOGFONTA made = {};
+    ASSERT_EQ(GetObjectA(hnewsfont, sizeof made, &made), (int)sizeof made);
+    EXPECT_STREQ(made.lfFaceName, "DejaVu Sans");
+    EXPECT_EQ(made.lfHeight, cursfont.lfHeight);
+
+    int cx, cy, cx26, cy26;
+    Measure(cursfont, kChooserSample, &cx, &cy);
+    Measure(cursfont, kAlphabet, &cx26, &cy26);
+    ASSERT_NE(cx, cx26) << "a font whose two samples measure apart";
     EXPECT_EQ(xChar, cx);
     EXPECT_EQ(yChar, cy);
-    int cx26, cy26;
-    Measure(cursfont, "ABCDEFGHIJKLMNOPQRSTUVWXYZ", &cx26, &cy26);
-    RecordProperty("xChar_30", cx);
-    RecordProperty("xChar_26", cx26);
 }
 
 TEST_F(FontTest, SelectUserFontSetsFontAndColour)

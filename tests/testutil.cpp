@@ -158,6 +158,35 @@ std::function<void(HWND)> Press(int id)
     return [id](HWND hwnd) { PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); };
 }
 
+// Selects the list entry that reads `text` (or, with data, holds `data`)
+// in one of the chooser's combo boxes and tells the chooser, as a click does.
+static void Pick(HWND dlg, int id, const char *text, LRESULT data = 0)
+{
+    HWND combo = GetDlgItem(dlg, id);
+    const int n = (int)SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < n; i++) {
+        char item[LF_FACESIZE + 8] = "";
+        if (text)
+            SendMessageA(combo, CB_GETLBTEXT, i, (LPARAM)item);
+        if (text ? strcmp(item, text) == 0 : SendMessageA(combo, CB_GETITEMDATA, i, 0) == data) {
+            SendMessageA(combo, CB_SETCURSEL, i, 0);
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)combo);
+            return;
+        }
+    }
+}
+
+std::function<void(HWND)> ChooseFont(const char *face, int points, COLORREF colour)
+{
+    return [face, points, colour](HWND dlg) {
+        const std::string size = std::to_string(points);
+        Pick(dlg, 0x470 /* cmb1: faces */, face);
+        Pick(dlg, 0x472 /* cmb3: sizes */, size.c_str());
+        Pick(dlg, 0x473 /* cmb4: colours */, nullptr, (LRESULT)colour);
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    };
+}
+
 #include "TAMSEL.H"
 #include "seams.h"
 #include <shlobj.h>

@@ -53,6 +53,10 @@ public:
 // An act that presses one button.
 std::function<void(HWND)> Press(int id);
 
+// An act for the font chooser: picks the face, the size in points and the
+// colour from its lists, then presses OK.
+std::function<void(HWND)> ChooseFont(const char *face, int points, COLORREF colour);
+
 // Runs every message waiting for this thread, paints included; notes a
 // WM_QUIT instead of passing it on.
 void Pump();

@@ -76,14 +76,27 @@ TEST_F(WindowTest, DropListsFullPathsInShellOrder)
     EXPECT_EQ(seam::LiveBlocks(), 2u);   // the first list is freed
 }
 
-TEST_F(WindowTest, WideDropIsStoredAsCodePage932)
+TEST_F(WindowTest, WideDropKeepsOnlyNamesCodePage932HoldsExactly)
 {
+    // Names the code page lacks a character of would become other names
+    // (a best fit turns the yen sign into a backslash, é into e; the
+    // default character '?' is a wildcard), and a name of 130 kanji needs
+    // 260 bytes: all are left out, their neighbours kept.
     direct_copy_on = 0;
-    HDROP hDrop = MakeDropW({"C:\\データ\\表.txt", "C:\\My Files\\read me.txt"});
+    const std::string kanji130 = [] {
+        std::string s = "C:\\";
+        for (int i = 0; i < 130; i++)
+            s += "表";
+        return s;
+    }();
+    HDROP hDrop = MakeDropW({"C:\\uni\\report¥draft.txt", "C:\\データ\\表.txt", "C:\\uni\\café.txt",
+                             kanji130, "C:\\My Files\\read me.txt", "C:\\uni\\😀smile.txt"});
     SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)hDrop, 0);
     Pump();
     EXPECT_EQ(ReadList(hFNameTopList),
               (std::vector<std::string>{Sjis("C:\\データ\\表.txt"), "C:\\My Files\\read me.txt"}));
+    EXPECT_EQ(TotalNumberOfFiles, 2u);
+    EXPECT_EQ(Caption(), "Tamsel32 2-Files");
     EXPECT_EQ(maxfile_name_length, 23);
 }
 
@@ -156,6 +169,38 @@ TEST_F(WindowTest, OutOfMemoryKeepsTheNamesStoredAndCountsThem)
     EXPECT_EQ(hFNameTopList, nullptr);
     EXPECT_EQ(Caption(), " Tamsel32 ");
     EXPECT_TRUE(Grayed(IDM_NAMECOPY));
+}
+
+TEST_F(WindowTest, WorkDoneWhileTheMemoryBoxIsUpFindsAWholeList)
+{
+    // The box leaves the window enabled: a drop or a clear can come while
+    // it is up, and afterwards the count, the list and the caption agree.
+    direct_copy_on = 0;
+    const std::vector<std::string> later = {"D:\\x", "D:\\y", "D:\\z"};
+    for (UINT meanwhile : {(UINT)WM_DROPFILES, (UINT)IDM_TAMSELCLEAR}) {
+        SCOPED_TRACE(meanwhile);
+        DialogAnswerer answer([&](HWND box) {
+            char caption[64];
+            GetWindowTextA(box, caption, sizeof caption);
+            if (strcmp(caption, "Tamsel Clear !!") != 0) {   // the memory box
+                seam::allocsBeforeFailure = -1;
+                if (meanwhile == WM_DROPFILES)
+                    SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropA(later), 0);
+                else
+                    SendMessageA(hWndMain, WM_COMMAND, IDM_TAMSELCLEAR, 0);
+            }
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        });
+        seam::allocsBeforeFailure = 5;   // two names, then a node but not its text
+        Drop({"C:\\1", "C:\\2", "C:\\3", "C:\\4"});
+        seam::allocsBeforeFailure = -1;
+
+        const std::vector<std::string> names = ReadList(hFNameTopList);
+        EXPECT_EQ(names, meanwhile == WM_DROPFILES ? later : std::vector<std::string>());
+        EXPECT_EQ(TotalNumberOfFiles, names.size());
+        EXPECT_EQ(numlines, (int)names.size());
+        EXPECT_EQ(Caption(), names.empty() ? " Tamsel32 " : "Tamsel32 3-Files");
+    }
 }
 
 TEST_F(WindowTest, DropPastTheHandleLimitKeepsWorking)
