@@ -85,9 +85,15 @@ static int Scroll_By(HWND hWnd, int nBar, int nStep, int *pnPos, int nMax, int n
     return nStep;
 }
 
+/* A page: the window's rows vertically, a fixed number of columns across. */
+static int Page_Step(int nBar)
+{
+    return nBar == SB_VERT ? Max_Int(1, yClient / yChar) : HSCROLL_PAGE;
+}
+
 void wm_VSCROLL_scroll(HWND hWnd, WPARAM wParam, LPARAM)
 {
-    int nPage = Max_Int(1, yClient / yChar);
+    int nPage = Page_Step(SB_VERT);
     int nStep;
 
     switch (LOWORD(wParam)) {
@@ -111,8 +117,8 @@ void wm_HSCROLL_scroll(HWND hWnd, WPARAM wParam, LPARAM)
     switch (LOWORD(wParam)) {
     case SB_LINELEFT:      nStep = -1; break;
     case SB_LINERIGHT:     nStep = 1; break;
-    case SB_PAGELEFT:      nStep = -HSCROLL_PAGE; break;
-    case SB_PAGERIGHT:     nStep = HSCROLL_PAGE; break;
+    case SB_PAGELEFT:      nStep = -Page_Step(SB_HORZ); break;
+    case SB_PAGERIGHT:     nStep = Page_Step(SB_HORZ); break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK:    nStep = Thumb_Position(hWnd, SB_HORZ, wParam) - nHscrollPos; break;
     case SB_LEFT:          nStep = -nHscrollPos; break;
@@ -120,4 +126,69 @@ void wm_HSCROLL_scroll(HWND hWnd, WPARAM wParam, LPARAM)
     default:               nStep = 0; break;
     }
     nHscrollInc = Scroll_By(hWnd, SB_HORZ, nStep, &nHscrollPos, nHscrollMax, xChar);
+}
+
+/* ---- The keyboard and the mouse wheel: the same steps as the bars ---- */
+
+/* Wheel movement not yet worth a step, in WHEEL_DELTA units: fine-grained
+   wheels send small deltas that must add up. */
+int nVwheelDelta, nHwheelDelta;
+
+int wm_KEYDOWN_scroll(HWND hWnd, WPARAM wParam, LPARAM)
+{
+    UINT message = WM_VSCROLL;
+    WORD code;
+
+    switch (wParam) {
+    case VK_UP:     code = SB_LINEUP; break;
+    case VK_DOWN:   code = SB_LINEDOWN; break;
+    case VK_PRIOR:  code = SB_PAGEUP; break;
+    case VK_NEXT:   code = SB_PAGEDOWN; break;
+    case VK_HOME:   code = SB_TOP; break;      /* with Ctrl or without */
+    case VK_END:    code = SB_BOTTOM; break;
+    case VK_LEFT:   message = WM_HSCROLL; code = SB_LINELEFT; break;
+    case VK_RIGHT:  message = WM_HSCROLL; code = SB_LINERIGHT; break;
+    default:        return 0;
+    }
+    if (message == WM_VSCROLL)
+        wm_VSCROLL_scroll(hWnd, MAKEWPARAM(code, 0), 0);
+    else
+        wm_HSCROLL_scroll(hWnd, MAKEWPARAM(code, 0), 0);
+    return 1;
+}
+
+void wm_MOUSEWHEEL_scroll(HWND hWnd, UINT message, WPARAM wParam, LPARAM)
+{
+    /* Shift turns the wheel into a horizontal one; a forward turn and a
+       left tilt both move towards the start. */
+    const BOOL bHorizontal = message == WM_MOUSEHWHEEL || (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT);
+    const int nBar = bHorizontal ? SB_HORZ : SB_VERT;
+    int nDelta = GET_WHEEL_DELTA_WPARAM(wParam);
+    if (message == WM_MOUSEHWHEEL)
+        nDelta = -nDelta;
+    int *pnPending = bHorizontal ? &nHwheelDelta : &nVwheelDelta;
+
+    UINT nPerNotch = 3;
+    SystemParametersInfoA(bHorizontal ? SPI_GETWHEELSCROLLCHARS : SPI_GETWHEELSCROLLLINES, 0, &nPerNotch, 0);
+    if (nPerNotch == 0)
+        return;   /* the user turned wheel scrolling off */
+    /* "One screen at a time" counts a page a notch. */
+    const BOOL bPages = nPerNotch == WHEEL_PAGESCROLL;
+    /* (Far past any list's length, and the arithmetic stays in range.) */
+    const int nUnits = bPages ? 1 : nPerNotch > 10000 ? 10000 : (int)nPerNotch;
+
+    /* A turn the other way drops what was pending. */
+    if ((*pnPending > 0 && nDelta < 0) || (*pnPending < 0 && nDelta > 0))
+        *pnPending = 0;
+    *pnPending += nDelta;
+    const int nSteps = *pnPending * nUnits / WHEEL_DELTA;
+    if (nSteps == 0)
+        return;
+    *pnPending -= nSteps * WHEEL_DELTA / nUnits;
+
+    const int nStep = -nSteps * (bPages ? Page_Step(nBar) : 1);
+    if (bHorizontal)
+        nHscrollInc = Scroll_By(hWnd, SB_HORZ, nStep, &nHscrollPos, nHscrollMax, xChar);
+    else
+        nVscrollInc = Scroll_By(hWnd, SB_VERT, nStep, &nVscrollPos, nVscrollMax, yChar);
 }

@@ -266,8 +266,12 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         break;
 
     case WM_ACTIVATE:
-        /* Activation and deactivation alike bring the menu state up to date. */
+        /* Activation and deactivation alike bring the menu state up to date.
+           Activated, the window takes the keyboard focus for its scroll keys
+           (default processing, which would give it, is not wanted here). */
         Post_Init_Menu(hWnd);
+        if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam))
+            SetFocus(hWnd);
         return 0;
 
     case WM_PAINT:
@@ -295,6 +299,16 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 
     case WM_VSCROLL:
         wm_VSCROLL_scroll(hWnd, wParam, lParam);
+        return 0;
+
+    case WM_KEYDOWN:
+        if (wm_KEYDOWN_scroll(hWnd, wParam, lParam))
+            return 0;
+        break;
+
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+        wm_MOUSEWHEEL_scroll(hWnd, message, wParam, lParam);
         return 0;
 
     case WM_INITMENU:

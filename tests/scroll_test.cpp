@@ -202,4 +202,112 @@ TEST_F(ScrollTest, FirstScrollInitialResetsTheView)
     EXPECT_EQ(GetScrollPos(hWndMain, SB_HORZ), 0);
 }
 
+TEST_F(ScrollTest, KeysTakeTheBarsStepsAndStopAtBothEnds)
+{
+    // The keys reach a window that has the focus: activation gives it.
+    SetFocus(NULL);
+    EXPECT_EQ(SendMessageA(hWndMain, WM_ACTIVATE, WA_ACTIVE, 0), 0);
+    EXPECT_EQ(GetFocus(), hWndMain);
+
+    First_Scroll_Initial(hWndMain, 20, 100);
+    Size(80, 100);   // 6 rows, maximum 14; 10 columns, maximum 90
+    const struct { WPARAM key; int v, h; } presses[] = {
+        {VK_UP, 0, 0}, {VK_PRIOR, 0, 0}, {VK_HOME, 0, 0}, {VK_LEFT, 0, 0},   // at the start already
+        {VK_DOWN, 1, 0}, {VK_NEXT, 7, 0}, {VK_NEXT, 13, 0}, {VK_DOWN, 14, 0}, {VK_DOWN, 14, 0},
+        {VK_NEXT, 14, 0}, {VK_PRIOR, 8, 0}, {VK_UP, 7, 0}, {VK_END, 14, 0}, {VK_END, 14, 0},
+        {VK_HOME, 0, 0}, {VK_RIGHT, 0, 1}, {VK_RIGHT, 0, 2}, {VK_LEFT, 0, 1},
+    };
+    for (const auto &p : presses) {
+        SCOPED_TRACE(testing::Message() << "key " << p.key << " to " << p.v << "," << p.h);
+        EXPECT_EQ(SendMessageA(hWndMain, WM_KEYDOWN, p.key, 1), 0);
+        EXPECT_EQ(nVscrollPos, p.v);
+        EXPECT_EQ(nHscrollPos, p.h);
+        EXPECT_EQ(GetScrollPos(hWndMain, SB_VERT), p.v);
+    }
+    H(SB_RIGHT);
+    SendMessageA(hWndMain, WM_KEYDOWN, VK_RIGHT, 1);
+    EXPECT_EQ(nHscrollPos, 90);
+}
+
+class WheelTest : public ScrollTest {
+protected:
+    UINT lines = 3, chars = 3;
+    void SetUp() override
+    {
+        ScrollTest::SetUp();
+        SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+        SystemParametersInfoA(SPI_GETWHEELSCROLLCHARS, 0, &chars, 0);
+        SetLines(3);
+        SystemParametersInfoA(SPI_SETWHEELSCROLLCHARS, 3, NULL, 0);
+        First_Scroll_Initial(hWndMain, 40, 100);
+        Size(80, 100);   // 6 rows, maximum 34; maximum 90 columns
+    }
+    void TearDown() override
+    {
+        SetLines(lines);
+        SystemParametersInfoA(SPI_SETWHEELSCROLLCHARS, chars, NULL, 0);
+        ScrollTest::TearDown();
+    }
+    void SetLines(UINT n) { SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, n, NULL, 0); }
+    void Wheel(int delta, WORD keys = 0, UINT message = WM_MOUSEWHEEL)
+    {
+        EXPECT_EQ(SendMessageA(hWndMain, message, MAKEWPARAM(keys, (WORD)(short)delta), 0), 0);
+    }
+};
+
+TEST_F(WheelTest, NotchesScrollTheSystemsLinesAndPartialTurnsAddUp)
+{
+    Wheel(-WHEEL_DELTA);   // towards the user: down
+    EXPECT_EQ(nVscrollPos, 3);
+    Wheel(WHEEL_DELTA);
+    EXPECT_EQ(nVscrollPos, 0);
+
+    // A fine wheel's quarter notches: a line each third of a notch.
+    const int after[] = {0, 1, 2, 3, 3, 4};
+    for (int i = 0; i < 6; i++) {
+        Wheel(-30);
+        EXPECT_EQ(nVscrollPos, after[i]) << "after " << (i + 1) * 30;
+    }
+    Wheel(20);   // the other way: the third of a line still pending goes
+    EXPECT_EQ(nVscrollPos, 4);
+    Wheel(20);
+    EXPECT_EQ(nVscrollPos, 3);
+
+    // Never past either end.
+    for (int i = 0; i < 30; i++)
+        Wheel(-WHEEL_DELTA);
+    EXPECT_EQ(nVscrollPos, 34);
+    Wheel(WHEEL_DELTA * 20);
+    EXPECT_EQ(nVscrollPos, 0);
+}
+
+TEST_F(WheelTest, OneScreenAtATimeTurnsAPageANotch)
+{
+    SetLines(WHEEL_PAGESCROLL);
+    Wheel(-WHEEL_DELTA);
+    EXPECT_EQ(nVscrollPos, 6);
+    Wheel(-WHEEL_DELTA / 2);
+    EXPECT_EQ(nVscrollPos, 6);
+    Wheel(-WHEEL_DELTA / 2);
+    EXPECT_EQ(nVscrollPos, 12);
+    SetLines(0);   // wheel scrolling off
+    Wheel(-WHEEL_DELTA);
+    EXPECT_EQ(nVscrollPos, 12);
+}
+
+TEST_F(WheelTest, TiltAndShiftScrollAcross)
+{
+    Wheel(WHEEL_DELTA, 0, WM_MOUSEHWHEEL);   // tilted right
+    EXPECT_EQ(nHscrollPos, 3);
+    EXPECT_EQ(nVscrollPos, 0);
+    Wheel(-WHEEL_DELTA, MK_SHIFT);           // Shift, turned towards the user
+    EXPECT_EQ(nHscrollPos, 6);
+    Wheel(WHEEL_DELTA, MK_SHIFT);
+    Wheel(-WHEEL_DELTA, 0, WM_MOUSEHWHEEL);
+    EXPECT_EQ(nHscrollPos, 0);
+    Wheel(-WHEEL_DELTA, 0, WM_MOUSEHWHEEL);
+    EXPECT_EQ(nHscrollPos, 0);
+    EXPECT_EQ(nVscrollPos, 0);
+}
+
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """End to end: the built program in a fresh folder under Wine, files dropped
 on it from outside through X drag-and-drop, then its caption, its profile,
-the clipboard and a screenshot checked from outside Wine.
+the clipboard and a screenshot checked from outside Wine, and the list
+scrolled with real key presses and wheel clicks.
 
 Usage: drop_e2e.py TAMSEL32_EXE WORK_DIR
 Needs DISPLAY, WINEPREFIX and the Wine environment of the test command."""
@@ -74,6 +75,50 @@ def process_bits(exe):
     return None
 
 
+def picture(x, y, w, h):
+    """The window's pixels as they are on the screen."""
+    return subprocess.run('xwd -root -silent | convert xwd:- -crop %dx%d+%d+%d +repage rgb:-'
+                          % (w, h, x, y), shell=True, capture_output=True).stdout
+
+
+def until_picture(geometry_, want_top, top, timeout=5):
+    """Waits for the window to show the top of the list again (want_top) or
+    anything else; True when it did."""
+    end = time.time() + timeout
+    while time.time() < end:
+        if (picture(*geometry_) == top) == want_top:
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def check_scrolling(wid, geometry_):
+    """Each key and wheel click moves the list away from its top-left, and
+    its counterpart brings it back, pixel for pixel."""
+    x, y, w, h = geometry_
+    # A click in the list activates the window, as a user's would.
+    subprocess.run(['xdotool', 'mousemove', str(x + w // 2), str(y + h // 2), 'click', '1'])
+    time.sleep(0.3)
+    top = picture(*geometry_)
+    moves = [
+        ('Down', 'Up', ['key', 'Down'], ['key', 'Up']),
+        ('Page Down', 'Page Up', ['key', 'Next'], ['key', 'Prior']),
+        ('End', 'Home', ['key', 'End'], ['key', 'Home']),
+        ('End', 'Ctrl+Home', ['key', 'End'], ['key', 'ctrl+Home']),
+        ('Right', 'Left', ['key', 'Right'], ['key', 'Left']),
+        ('the wheel turned down', 'up', ['click', '5'], ['click', '4']),
+        ('the wheel tilted right', 'left', ['click', '7'], ['click', '6']),
+        ('Shift with the wheel', 'back', ['keydown', 'shift', 'click', '5', 'keyup', 'shift'],
+         ['keydown', 'shift', 'click', '4', 'keyup', 'shift']),
+    ]
+    for away_name, back_name, away, back in moves:
+        subprocess.run(['xdotool'] + away)
+        moved = until_picture(geometry_, False, top)
+        subprocess.run(['xdotool'] + back)
+        returned = until_picture(geometry_, True, top)
+        check(moved and returned, '%s scrolls the list and %s brings back its top-left' % (away_name, back_name))
+
+
 def dos_path(unix_path):
     return 'Z:' + unix_path.replace('/', '\\')
 
@@ -86,7 +131,8 @@ def main():
     os.makedirs(app)
     os.makedirs(files)
     shutil.copy(exe, os.path.join(app, 'Tamsel32.exe'))
-    names = ['report.txt', 'read me.txt', '表データ.csv']
+    names = ['report.txt', 'read me.txt', '表データ.csv'] + [
+        'section %02d of the yearly report, final version.txt' % i for i in range(1, 18)]
     paths = []
     for n in names:
         p = os.path.join(files, n)
@@ -118,12 +164,13 @@ def main():
         subprocess.run(['xclip', '-selection', 'clipboard'], input=b'before', timeout=5)
         ok = xdnd.drop_files(wid, x + w // 2, y + h // 2, paths)
         check(ok, 'the window takes the drop and finishes it')
-        name = wait_for(lambda: window_name(wid), 'Tamsel32 3-Files')
-        check(name == 'Tamsel32 3-Files', 'caption after the drop (%s)' % name)
+        name = wait_for(lambda: window_name(wid), 'Tamsel32 20-Files')
+        check(name == 'Tamsel32 20-Files', 'caption after the drop (%s)' % name)
 
         expected = '\n'.join(dos_path(p) for p in paths)
         clip = wait_for(lambda: run('xclip', '-o', '-selection', 'clipboard'), expected)
-        check(clip == expected, 'the clipboard holds the dropped paths: %r' % clip)
+        check(clip == expected, 'the clipboard holds the %d dropped paths%s'
+              % (len(paths), '' if clip == expected else ': %r' % clip[:300]))
 
         shot = os.path.join(work, 'screenshot.png')
         subprocess.run('xwd -root -silent | convert xwd:- -crop %dx%d+%d+%d +repage %s'
@@ -132,6 +179,8 @@ def main():
         dark = run('convert', shot, '-crop', '%dx%d+8+50' % (w - 30, h - 80), '+repage',
                    '-threshold', '50%', '-negate', '-format', '%[fx:mean*w*h]', 'info:')
         check(float(dark or 0) > 150, 'the names are drawn in the window (%s dark pixels); see %s' % (dark, shot))
+
+        check_scrolling(wid, (x, y, w, h))
     finally:
         subprocess.run(['xdotool', 'search', '--name', '^Tamsel32', 'windowclose'], capture_output=True)
         try:

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Re-makes docs/screenshot.png: Tamsel32 in a Wine virtual desktop (which
+# draws the window's frame), with files dropped on it from outside through
+# X drag-and-drop, as a user would see it.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+install_missing
+build_all --target Tamsel32 helpfile
+start_xvfb
+trap stop_all EXIT
+start_wine
+
+arch=x86_64
+[ "$RUNS_32BIT" = 1 ] && arch=i686
+work=$BUILD/screenshot
+rm -rf "$work"
+mkdir -p "$work/app"
+cp "$BUILD/$arch/Tamsel32.exe" "$work/app/"
+printf '[WindowSize]\r\nX_Size=470\r\nY_Size=230\r\n' > "$work/app/Tamsel32.INI"
+
+# Files the way a user keeps them, some with Japanese names, inside the
+# prefix so that they show as C:\ paths.
+docs="$WINEPREFIX/drive_c/users/Public/Documents"
+files=("2026 報告書/報告書 12月.docx" "2026 報告書/会議メモ.txt" "2026 報告書/read me.txt"
+       "Budget/budget 2027 (draft).xlsx" "Budget/見積書 A社.pdf" "Photos/旅行 2026/IMG_0012.jpg"
+       "Photos/旅行 2026/IMG_0013.jpg" "Photos/旅行 2026" "presentation final.pptx"
+       "資料/製品カタログ 第3版.pdf" "資料/price list.csv" "資料/地図.png" "資料")
+paths=()
+for f in "${files[@]}"; do
+    mkdir -p "$(dirname "$docs/$f")"
+    [ -e "$docs/$f" ] || touch "$docs/$f"
+    paths+=("$docs/$f")
+done
+
+"$TAMSEL_WINE" explorer /desktop=Tamsel32,560x300 "$(winepath -w "$work/app/Tamsel32.exe")" >/dev/null 2>&1 &
+/usr/bin/python3 - "$ROOT/tests/e2e" "$ROOT/docs/screenshot.png" "${paths[@]}" <<'PY'
+import subprocess, sys, time
+sys.path.insert(0, sys.argv[1])
+import xdnd  # the drag source of the end-to-end test
+
+def search(name):
+    for _ in range(100):
+        out = subprocess.run(['xdotool', 'search', '--name', name], capture_output=True, text=True).stdout.split()
+        if out:
+            return int(out[0])
+        time.sleep(0.2)
+    sys.exit('no window named ' + name)
+
+out, paths = sys.argv[2], sys.argv[3:]
+wid = search('^Tamsel32$')
+if not xdnd.drop_files(wid, 235, 115, paths):
+    sys.exit('the drop was not taken')
+search('^Tamsel32 %d-Files$' % len(paths))
+time.sleep(1)
+subprocess.run('xwd -root -silent | convert xwd:- -crop 470x230+0+0 +repage %s' % out, shell=True, check=True)
+print('== Picture: ' + out)
+PY
