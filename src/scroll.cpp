@@ -130,9 +130,9 @@ void wm_HSCROLL_scroll(HWND hWnd, WPARAM wParam, LPARAM)
 
 /* ---- The keyboard and the mouse wheel: the same steps as the bars ---- */
 
-/* Wheel movement not yet worth a step, in WHEEL_DELTA units: fine-grained
-   wheels send small deltas that must add up. */
-int nVwheelDelta, nHwheelDelta;
+/* Wheel movement not yet worth a step, in the wheel's units (WHEEL_DELTA
+   a notch): fine-grained wheels send small deltas that must add up. */
+static int nVwheelDelta, nHwheelDelta;
 
 int wm_KEYDOWN_scroll(HWND hWnd, WPARAM wParam, LPARAM)
 {
@@ -174,7 +174,7 @@ void wm_MOUSEWHEEL_scroll(HWND hWnd, UINT message, WPARAM wParam, LPARAM)
         return;   /* the user turned wheel scrolling off */
     /* "One screen at a time" counts a page a notch. */
     const BOOL bPages = nPerNotch == WHEEL_PAGESCROLL;
-    /* (Far past any list's length, and the arithmetic stays in range.) */
+    /* A bound far past any list keeps the arithmetic in range. */
     const int nUnits = bPages ? 1 : nPerNotch > 10000 ? 10000 : (int)nPerNotch;
 
     /* A turn the other way drops what was pending. */

@@ -127,7 +127,7 @@ TEST_F(PaintTest, LineScrollMovesThePictureAndPaintsTheNewRow)
 TEST_F(PaintTest, FontCommandPaintsInTheChosenFontAndOnlySaveOptionStoresIt)
 {
     ASSERT_STRNE(cursfont.lfFaceName, "DejaVu Sans");
-    DialogAnswerer answer(ChooseFont("DejaVu Sans", 20, RGB(0, 0, 255)));
+    DialogAnswerer answer(PickFont("DejaVu Sans", 20, RGB(0, 0, 255)));
     EXPECT_EQ(SendMessageA(hWndMain, WM_COMMAND, IDM_FONT, 0), 0);
     ASSERT_EQ(answer.seen.size(), 1u);
 

@@ -365,7 +365,7 @@ TEST_F(FontTest, ConfirmedChooserReplacesFontColourAndSize)
     HFONT hOld = hnewsfont;
     const LONG oldHeight = cursfont.lfHeight;
 
-    DialogAnswerer answer(ChooseFont("DejaVu Sans", 20, RGB(255, 0, 0)));
+    DialogAnswerer answer(PickFont("DejaVu Sans", 20, RGB(255, 0, 0)));
     hnewsfont = CMUFont(NULL, hnewsfont);
 
     ASSERT_EQ(answer.seen.size(), 1u);

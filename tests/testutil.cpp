@@ -176,7 +176,7 @@ static void Pick(HWND dlg, int id, const char *text, LRESULT data = 0)
     }
 }
 
-std::function<void(HWND)> ChooseFont(const char *face, int points, COLORREF colour)
+std::function<void(HWND)> PickFont(const char *face, int points, COLORREF colour)
 {
     return [face, points, colour](HWND dlg) {
         const std::string size = std::to_string(points);

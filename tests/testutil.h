@@ -55,7 +55,7 @@ std::function<void(HWND)> Press(int id);
 
 // An act for the font chooser: picks the face, the size in points and the
 // colour from its lists, then presses OK.
-std::function<void(HWND)> ChooseFont(const char *face, int points, COLORREF colour);
+std::function<void(HWND)> PickFont(const char *face, int points, COLORREF colour);
 
 // Runs every message waiting for this thread, paints included; notes a
 // WM_QUIT instead of passing it on.
