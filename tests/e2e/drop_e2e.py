@@ -161,7 +161,10 @@ def main():
         x, y, w, h = geometry(wid)
         check((w, h) == (280, 200), 'the window is 280 x 200 (%d x %d)' % (w, h))
 
-        subprocess.run(['xclip', '-selection', 'clipboard'], input=b'before', timeout=5)
+        # xclip stays behind to serve the text until another program takes
+        # the clipboard: it must not hold CTest's output pipe meanwhile.
+        subprocess.run(['xclip', '-selection', 'clipboard'], input=b'before', timeout=5,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         ok = xdnd.drop_files(wid, x + w // 2, y + h // 2, paths)
         check(ok, 'the window takes the drop and finishes it')
         name = wait_for(lambda: window_name(wid), 'Tamsel32 20-Files')
