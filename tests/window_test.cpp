@@ -83,12 +83,9 @@ TEST_F(WindowTest, WideDropKeepsOnlyNamesCodePage932HoldsExactly)
     // default character '?' is a wildcard), and a name of 130 kanji needs
     // 260 bytes: all are left out, their neighbours kept.
     direct_copy_on = 0;
-    const std::string kanji130 = [] {
-        std::string s = "C:\\";
-        for (int i = 0; i < 130; i++)
-            s += "表";
-        return s;
-    }();
+    std::string kanji130 = "C:\\";
+    for (int i = 0; i < 130; i++)
+        kanji130 += "表";
     HDROP hDrop = MakeDropW({"C:\\uni\\report¥draft.txt", "C:\\データ\\表.txt", "C:\\uni\\café.txt",
                              kanji130, "C:\\My Files\\read me.txt", "C:\\uni\\😀smile.txt"});
     SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)hDrop, 0);
@@ -173,8 +170,9 @@ TEST_F(WindowTest, OutOfMemoryKeepsTheNamesStoredAndCountsThem)
 
 TEST_F(WindowTest, WorkDoneWhileTheMemoryBoxIsUpFindsAWholeList)
 {
-    // The box leaves the window enabled: a drop or a clear can come while
-    // it is up, and afterwards the count, the list and the caption agree.
+    // The box is owned by whatever has the focus, possibly no window, so a
+    // drop or a clear can come while it is up; afterwards the count, the
+    // list and the caption agree.
     direct_copy_on = 0;
     const std::vector<std::string> later = {"D:\\x", "D:\\y", "D:\\z"};
     for (UINT meanwhile : {(UINT)WM_DROPFILES, (UINT)IDM_TAMSELCLEAR}) {

@@ -75,31 +75,33 @@ def process_bits(exe):
     return None
 
 
-def picture(x, y, w, h):
-    """The window's pixels as they are on the screen."""
-    return subprocess.run('xwd -root -silent | convert xwd:- -crop %dx%d+%d+%d +repage rgb:-'
-                          % (w, h, x, y), shell=True, capture_output=True).stdout
+def picture(box, out='rgb:-'):
+    """The pixels of the screen area box = (x, y, w, h), as raw bytes or
+    into the image file `out`."""
+    x, y, w, h = box
+    return subprocess.run('xwd -root -silent | convert xwd:- -crop %dx%d+%d+%d +repage %s'
+                          % (w, h, x, y, out), shell=True, capture_output=True).stdout
 
 
-def until_picture(geometry_, want_top, top, timeout=5):
+def until_picture(box, want_top, top, timeout=5):
     """Waits for the window to show the top of the list again (want_top) or
     anything else; True when it did."""
     end = time.time() + timeout
     while time.time() < end:
-        if (picture(*geometry_) == top) == want_top:
+        if (picture(box) == top) == want_top:
             return True
         time.sleep(0.1)
     return False
 
 
-def check_scrolling(wid, geometry_):
+def check_scrolling(box):
     """Each key and wheel click moves the list away from its top-left, and
     its counterpart brings it back, pixel for pixel."""
-    x, y, w, h = geometry_
+    x, y, w, h = box
     # A click in the list activates the window, as a user's would.
     subprocess.run(['xdotool', 'mousemove', str(x + w // 2), str(y + h // 2), 'click', '1'])
     time.sleep(0.3)
-    top = picture(*geometry_)
+    top = picture(box)
     moves = [
         ('Down', 'Up', ['key', 'Down'], ['key', 'Up']),
         ('Page Down', 'Page Up', ['key', 'Next'], ['key', 'Prior']),
@@ -113,9 +115,9 @@ def check_scrolling(wid, geometry_):
     ]
     for away_name, back_name, away, back in moves:
         subprocess.run(['xdotool'] + away)
-        moved = until_picture(geometry_, False, top)
+        moved = until_picture(box, False, top)
         subprocess.run(['xdotool'] + back)
-        returned = until_picture(geometry_, True, top)
+        returned = until_picture(box, True, top)
         check(moved and returned, '%s scrolls the list and %s brings back its top-left' % (away_name, back_name))
 
 
@@ -176,14 +178,13 @@ def main():
               % (len(paths), '' if clip == expected else ': %r' % clip[:300]))
 
         shot = os.path.join(work, 'screenshot.png')
-        subprocess.run('xwd -root -silent | convert xwd:- -crop %dx%d+%d+%d +repage %s'
-                       % (w, h, x, y, shot), shell=True)
+        picture((x, y, w, h), shot)
         # Ink in the list area: the names are drawn in black on white.
         dark = run('convert', shot, '-crop', '%dx%d+8+50' % (w - 30, h - 80), '+repage',
                    '-threshold', '50%', '-negate', '-format', '%[fx:mean*w*h]', 'info:')
         check(float(dark or 0) > 150, 'the names are drawn in the window (%s dark pixels); see %s' % (dark, shot))
 
-        check_scrolling(wid, (x, y, w, h))
+        check_scrolling((x, y, w, h))
     finally:
         subprocess.run(['xdotool', 'search', '--name', '^Tamsel32', 'windowclose'], capture_output=True)
         try:
