@@ -213,6 +213,8 @@ int CreateMyWindow(HINSTANCE hInstance, int cmdShow)
     return 1;
 }
 
+static void Left_Out_MesBox(HWND hWnd);
+
 static void Show_Wait_Cursor(void)
 {
     /* Not set back: the class cursor returns with the next mouse move. */
@@ -234,18 +236,21 @@ static void Post_Init_Menu(HWND hWnd)
 }
 
 /* WM_DROPFILES: take the names, then bring the caption, the scroll state,
-   the picture and the menu up to date; with direct copy on, copy next. */
+   the picture and the menu up to date; with direct copy on, copy next.
+   Names left out are told of last, over the new list, by which time the
+   posted copy has put the names kept on the clipboard. */
 static void Drop_Intake(HWND hWnd, WPARAM wParam)
 {
     Show_Wait_Cursor();
-    if (!WMDropFiles(wParam, hWnd))
-        return;
-    CaptionFileOpen(hWnd, TotalNumberOfFiles);
-    First_Scroll_Initial(hWnd, (int)TotalNumberOfFiles, maxfile_name_length);
-    InvalidateRect(hWnd, NULL, TRUE);
-    Post_Init_Menu(hWnd);
-    if (direct_copy_on == 1 && TotalNumberOfFiles)
-        PostMessageA(hWnd, WM_COMMAND, IDM_NAMECOPY, 0);
+    if (WMDropFiles(wParam, hWnd)) {
+        CaptionFileOpen(hWnd, TotalNumberOfFiles);
+        First_Scroll_Initial(hWnd, (int)TotalNumberOfFiles, maxfile_name_length);
+        InvalidateRect(hWnd, NULL, TRUE);
+        Post_Init_Menu(hWnd);
+        if (direct_copy_on == 1 && TotalNumberOfFiles)
+            PostMessageA(hWnd, WM_COMMAND, IDM_NAMECOPY, 0);
+    }
+    Left_Out_MesBox(hWnd);
 }
 
 LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -453,10 +458,15 @@ static const char szMemError[] =
    find handles to work with. */
 #define MAX_LIST_NAMES 32000
 
+/* Why Next_Drop_Name left a name out; an empty name is no loss. */
+#define NAME_EMPTY       0
+#define NAME_TOO_LONG   -1      /* over 255 bytes in the code page */
+#define NAME_UNMAPPABLE -2      /* holds a character the code page lacks */
+
 /* Copies the drop's name at *ppNames into szFileName in the ANSI code page
-   and moves *ppNames past it.  Returns the name's length, or 0 for a name
-   that is empty, too long for the readers' 256-byte buffers, or not
-   expressible in the code page.  Walking the block once keeps a drop of n
+   and moves *ppNames past it.  Returns the name's length, or one of the
+   NAME_ reasons above for a name the list cannot take: the readers copy
+   names into 256-byte buffers.  Walking the block once keeps a drop of n
    names linear; asking DragQueryFileA for each name by index would walk
    it from its start every time. */
 static int Next_Drop_Name(const BYTE **ppNames, BOOL bWide, LPSTR szFileName)
@@ -466,27 +476,79 @@ static int Next_Drop_Name(const BYTE **ppNames, BOOL bWide, LPSTR szFileName)
         const int nWide = lstrlenW(lpszWide);
         *ppNames += (nWide + 1) * sizeof(WCHAR);
         if (nWide == 0)
-            return 0;
+            return NAME_EMPTY;
         /* No look-alikes: a best fit turns "report¥draft.txt" into a path
            one folder deeper and "café" into another file's name, and the
-           default character '?' is a wildcard.  Such a name is left out.
-           The conversion fails, giving 0, when the name needs more than
-           255 bytes. */
+           default character '?' is a wildcard.  Such a name is left out. */
         BOOL bLossy = FALSE;
         const int nLength = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, lpszWide, nWide, szFileName,
                                                 NAME_BUFF_SIZE - 1, NULL, &bLossy);
-        if (nLength <= 0 || bLossy)
-            return 0;
-        szFileName[nLength] = '\0';
-        return nLength;
+        if (nLength > 0 && !bLossy) {
+            szFileName[nLength] = '\0';
+            return nLength;
+        }
+        if (nLength == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            /* Too long as it stands; measured whole, it may be lossy too. */
+            bLossy = FALSE;
+            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, lpszWide, nWide, NULL, 0, NULL, &bLossy);
+        }
+        return bLossy ? NAME_UNMAPPABLE : NAME_TOO_LONG;
     }
     LPCSTR lpszName = (LPCSTR)*ppNames;
     const int nLength = lstrlenA(lpszName);
     *ppNames += nLength + 1;
-    if (nLength == 0 || nLength >= NAME_BUFF_SIZE)
-        return 0;
+    if (nLength == 0)
+        return NAME_EMPTY;
+    if (nLength >= NAME_BUFF_SIZE)
+        return NAME_TOO_LONG;
     memcpy(szFileName, lpszName, nLength + 1);
     return nLength;
+}
+
+/* The names the last drop left out, for the box that tells the user: how
+   many for each reason, and the first few as they were dropped. */
+#define LEFT_OUT_SHOWN  5
+#define LEFT_OUT_CHARS  100     /* characters shown of each; longer ones are cut */
+
+struct Left_Out {
+    UINT  nTooLong;
+    UINT  nUnmappable;
+    UINT  nShown;
+    WCHAR szNames[LEFT_OUT_SHOWN][LEFT_OUT_CHARS + 2];   /* room for "…" and the NUL */
+};
+static Left_Out leftOut;
+
+/* Counts a name left out and keeps its first characters while there is
+   room: a wide name as it is, an ANSI one converted from the code page. */
+static void Note_Left_Out(int nReason, const BYTE *pName, BOOL bWide)
+{
+    if (nReason == NAME_TOO_LONG)
+        leftOut.nTooLong++;
+    else
+        leftOut.nUnmappable++;
+    if (leftOut.nShown == LEFT_OUT_SHOWN)
+        return;
+
+    LPWSTR szShown = leftOut.szNames[leftOut.nShown++];
+    int n;
+    BOOL bCut;
+    if (bWide) {
+        const int nWide = lstrlenW((LPCWSTR)pName);
+        n = nWide < LEFT_OUT_CHARS ? nWide : LEFT_OUT_CHARS;
+        memcpy(szShown, pName, n * sizeof(WCHAR));
+        if (n > 0 && IS_HIGH_SURROGATE(szShown[n - 1]))
+            n--;    /* no half of a pair at the cut */
+        bCut = n < nWide;
+    } else {
+        LPCSTR p = (LPCSTR)pName;
+        for (int nChars = 0; *p && nChars < LEFT_OUT_CHARS; nChars++)
+            p = CharNextA(p);
+        n = MultiByteToWideChar(CP_ACP, 0, (LPCSTR)pName, (int)(p - (LPCSTR)pName), szShown, LEFT_OUT_CHARS);
+        bCut = *p != '\0';
+    }
+    if (bCut)
+        szShown[n++] = 0x2026;   /* … */
+    szShown[n] = 0;
 }
 
 UINT WMDropFiles(WPARAM WParam, HWND)
@@ -494,6 +556,7 @@ UINT WMDropFiles(WPARAM WParam, HWND)
     HDROP hDrop = (HDROP)WParam;
     char szFileName[NAME_BUFF_SIZE];
 
+    ZeroMemory(&leftOut, sizeof leftOut);
     const UINT nDropped = DragQueryFileA(hDrop, 0xFFFFFFFF, NULL, 0);
     const DROPFILES *pDrop = nDropped ? (const DROPFILES *)GlobalLock(hDrop) : NULL;
     if (!pDrop) {
@@ -503,8 +566,7 @@ UINT WMDropFiles(WPARAM WParam, HWND)
 
     /* The old list goes only when the drop brings a name to replace it:
        a drop that holds none the list can take changes nothing.  Count and
-       width cover only the names stored; a name too long for the readers'
-       buffers is left out. */
+       width cover only the names stored. */
     const BYTE *pNames = (const BYTE *)pDrop + pDrop->pFiles;
     BOOL bReplaced = FALSE;
     BOOL bOutOfMemory = FALSE;
@@ -512,8 +574,11 @@ UINT WMDropFiles(WPARAM WParam, HWND)
     int nLongest = 0;
     HGLOBAL hLast = 0;
     for (UINT i = 0; i < nDropped; i++) {
+        const BYTE *pName = pNames;
         const int nLength = Next_Drop_Name(&pNames, pDrop->fWide, szFileName);
-        if (nLength == 0)
+        if (nLength < 0)
+            Note_Left_Out(nLength, pName, pDrop->fWide);
+        if (nLength <= 0)
             continue;
         if (!bReplaced) {
             DeleteAll_StringList(hFNameTopList);
@@ -546,6 +611,42 @@ UINT WMDropFiles(WPARAM WParam, HWND)
     if (bOutOfMemory)
         Mem_error_MesBox();
     return nDropped;
+}
+
+/* Tells the user how many names the last drop left out, why, and the
+   first few of them: shown in Unicode, since the code page could not
+   hold some of them.  The box comes over the window as it now stands. */
+static void Left_Out_MesBox(HWND hWnd)
+{
+    const UINT nLeftOut = leftOut.nTooLong + leftOut.nUnmappable;
+    if (!nLeftOut)
+        return;
+    UpdateWindow(hWnd);
+    WCHAR szLine[128];
+    WCHAR szText[256 + LEFT_OUT_SHOWN * (LEFT_OUT_CHARS + 3)];
+    WCHAR szCaption[sizeof szAppName];
+
+    wsprintfW(szText, L"ドロップされた名前のうち %u 個はリストに入れられません。\n", nLeftOut);
+    if (leftOut.nTooLong) {
+        wsprintfW(szLine, L"\n・255 バイト (コードページ 932) を超える名前: %u 個", leftOut.nTooLong);
+        lstrcatW(szText, szLine);
+    }
+    if (leftOut.nUnmappable) {
+        wsprintfW(szLine, L"\n・コードページ 932 にない文字を含む名前: %u 個", leftOut.nUnmappable);
+        lstrcatW(szText, szLine);
+    }
+    lstrcatW(szText, L"\n");
+    for (UINT i = 0; i < leftOut.nShown; i++) {
+        lstrcatW(szText, L"\n");
+        lstrcatW(szText, leftOut.szNames[i]);
+    }
+    if (nLeftOut > leftOut.nShown) {
+        wsprintfW(szLine, L"\nほか %u 個", nLeftOut - leftOut.nShown);
+        lstrcatW(szText, szLine);
+    }
+    if (!MultiByteToWideChar(CP_ACP, 0, szAppName, -1, szCaption, sizeof szAppName))
+        szCaption[0] = 0;
+    MessageBoxW(hWnd, szText, szCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void DrawFileName(HWND hWnd)

@@ -176,7 +176,8 @@ HFONT CMUFont(HWND hWnd, HFONT hfoldFont)
     cfTemp.hwndOwner = hWnd;
     cfTemp.hDC = NULL;
     cfTemp.lpLogFont = &lfChoice;
-    cfTemp.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_FORCEFONTEXIST;
+    /* No "@" faces: they lay every name on its side. */
+    cfTemp.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_FORCEFONTEXIST | CF_NOVERTFONTS;
     cfTemp.rgbColors = fontcolor;
     cfTemp.lCustData = 0;
     cfTemp.lpfnHook = NULL;

@@ -34,12 +34,25 @@ std::function<void(HWND)> ToggleBothThen(std::function<void(HWND)> then)
     };
 }
 
-// A key pressed in the box, through the dialog's own message loop.
-std::function<void(HWND)> Key(UINT vk)
+// Keys pressed in the box one after the other, each through the dialog's
+// own loop to whatever has the focus by then.
+std::vector<UINT> keysLeft;
+void CALLBACK NextKey(HWND dlg, UINT, UINT_PTR id, DWORD)
 {
-    return [vk](HWND dlg) {
-        HWND focus = GetFocus();
-        PostMessageA(focus ? focus : dlg, WM_KEYDOWN, vk, 0);
+    if (keysLeft.empty()) {
+        KillTimer(dlg, id);
+        return;
+    }
+    HWND focus = GetFocus() ? GetFocus() : dlg;
+    PostMessageA(focus, WM_KEYDOWN, keysLeft.front(), 1);
+    PostMessageA(focus, WM_KEYUP, keysLeft.front(), 0xC0000001);
+    keysLeft.erase(keysLeft.begin());
+}
+std::function<void(HWND)> Keys(std::vector<UINT> vks)
+{
+    return [vks](HWND dlg) {
+        keysLeft = vks;
+        SetTimer(dlg, 2, 20, NextKey);
     };
 }
 
@@ -104,6 +117,16 @@ TEST_F(CommandTest, CopyOptionOpensWithTheFlags)
 
 TEST_F(CommandTest, CopyOptionOkTakesBothBoxes)
 {
+    // Ticked from the keyboard, then Enter: OK is the one default button.
+    DialogAnswerer keys(Keys({VK_TAB, VK_TAB, VK_SPACE, VK_RETURN}));
+    Command(IDM_COPYOPTION);
+    Checks seen;
+    DialogAnswerer reopen(ReadChecks(&seen, Press(IDCANCEL)));
+    Command(IDM_COPYOPTION);
+    EXPECT_EQ(name_only_on, 1u);
+    EXPECT_EQ(seen.nameOnly, (UINT)BST_CHECKED);
+    name_only_on = 0;
+
     DialogAnswerer answer(ToggleBothThen(Press(IDOK)));
     Command(IDM_COPYOPTION);
     EXPECT_EQ(name_only_on, 1u);
@@ -120,7 +143,7 @@ TEST_F(CommandTest, CopyOptionCancelEscAndCloseBoxTakeNothing)
 {
     const std::pair<const char *, std::function<void(HWND)>> ways[] = {
         {"Cancel", Press(IDCANCEL)},
-        {"Esc", Key(VK_ESCAPE)},
+        {"Esc", Keys({VK_ESCAPE})},
         {"close box", [](HWND dlg) { PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0); }},
     };
     for (const auto &way : ways) {
@@ -231,9 +254,23 @@ TEST_F(CommandTest, FontCommandEvenCancelledGoesBackToTheTopLeft)
     HFONT before = hnewsfont;
     int x = xChar;
 
-    DialogAnswerer answer(Press(IDCANCEL));
+    // The chooser offers no vertical faces, which would lay every name on
+    // its side; it has "@" ones of the Japanese fonts to offer.
+    int faces = 0, vertical = 0;
+    DialogAnswerer answer([&](HWND dlg) {
+        HWND combo = GetDlgItem(dlg, 0x470 /* cmb1: faces */);
+        faces = (int)SendMessageA(combo, CB_GETCOUNT, 0, 0);
+        for (int i = 0; i < faces; i++) {
+            char face[LF_FACESIZE + 8] = "";
+            SendMessageA(combo, CB_GETLBTEXT, i, (LPARAM)face);
+            vertical += face[0] == '@';
+        }
+        PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    });
     EXPECT_EQ(Command(IDM_FONT), 0);
     ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_GT(faces, 1);
+    EXPECT_EQ(vertical, 0);
     EXPECT_EQ(hnewsfont, before);
     EXPECT_EQ(xChar, x);
     EXPECT_EQ(nVscrollPos, 0);

@@ -99,6 +99,9 @@ TEST_F(PaintTest, TopLeftAfterADrop)
 {
     ASSERT_EQ(nVscrollPos, 0);
     ExpectPage();
+    names.resize(1);   // a list of one name is painted too
+    Drop(names);
+    ExpectPage();
 }
 
 TEST_F(PaintTest, ScrolledPageStartsAtThePositions)

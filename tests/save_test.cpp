@@ -207,6 +207,13 @@ TEST_F(SaveTest, DiskFillingUpStopsTheSaveReportsItOnceAndFails)
     EXPECT_GT(kept.size(), 0u);   // what was written before stays
     const std::string first = LongNames(1, 100)[0] + "\r\n";
     EXPECT_EQ(kept.substr(0, first.size()), first);
+
+    // A write that takes only part of its block fails the save as well.
+    seam::shortWrites = true;
+    EXPECT_EQ(NameSave(hWndMain), 0);
+    seam::shortWrites = false;
+    ASSERT_EQ(answer.seen.size(), 3u);   // the overwrite question, then the box
+    EXPECT_EQ(answer.seen[2].caption, Sjis("ファイルエラー "));
 }
 
 TEST_F(SaveTest, PathLongerThanTheOldFileRecordSaves)

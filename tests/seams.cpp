@@ -11,6 +11,7 @@ int allocsBeforeFailure = -1;
 int reallocsBeforeFailure = -1;
 int writesBeforeFailure = -1;
 int writes = 0;
+bool shortWrites = false;
 DWORD fileDialogError = 0;
 OPENFILENAMEA *fileDialogRequest = nullptr;
 std::string *fileDialogStart = nullptr;
@@ -24,6 +25,7 @@ void Reset()
     reallocsBeforeFailure = -1;
     writesBeforeFailure = -1;
     writes = 0;
+    shortWrites = false;
     fileDialogError = 0;
     fileDialogRequest = nullptr;
     fileDialogStart = nullptr;
@@ -115,6 +117,8 @@ static BOOL WINAPI SeamWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nBytes, L
         SetLastError(ERROR_DISK_FULL);
         return FALSE;
     }
+    if (seam::shortWrites)
+        nBytes /= 2;
     return real_WriteFile(hFile, lpBuffer, nBytes, lpnWritten, lpOverlapped);
 }
 

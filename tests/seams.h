@@ -21,6 +21,8 @@ extern int reallocsBeforeFailure;
 // a full disk; -1 lets all through.  writes counts the calls.
 extern int writesBeforeFailure;
 extern int writes;
+// True: each WriteFile writes half of what it is given and says so.
+extern bool shortWrites;
 
 // Non-zero: the file dialog fails at once with this extended error code
 // (FNERR_BUFFERTOOSMALL writes the needed size into the name buffer first,

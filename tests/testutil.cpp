@@ -113,12 +113,18 @@ static void CALLBACK ReadAndAct(HWND hwnd, UINT, UINT_PTR id, DWORD)
     KillTimer(hwnd, id);
     if (!current)
         return;
-    char buff[1024];
+    char buff[4096];
     DialogSeen d;
     GetWindowTextA(hwnd, buff, sizeof buff);
     d.caption = buff;
     if (GetDlgItemTextA(hwnd, MSGBOX_IDTEXT, buff, sizeof buff))
         d.text = buff;
+    WCHAR wide[1024];
+    if (GetDlgItemTextW(hwnd, MSGBOX_IDTEXT, wide, 1024)) {
+        WideCharToMultiByte(CP_UTF8, 0, wide, -1, buff, sizeof buff, NULL, NULL);
+        d.utf8 = buff;
+    }
+    d.owner = GetWindow(hwnd, GW_OWNER);
     d.icon = IconOf(hwnd);
     d.hasOk = GetDlgItem(hwnd, IDOK) != NULL;
     d.hasCancel = GetDlgItem(hwnd, IDCANCEL) != NULL;

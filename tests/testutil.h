@@ -33,6 +33,8 @@ bool FileExists(const std::string &path);
 struct DialogSeen {
     std::string caption;
     std::string text;       // a message box's message
+    std::string utf8;       // the same as the box shows it, in UTF-8
+    HWND owner = NULL;
     UINT icon = 0;          // MB_ICONHAND, MB_ICONQUESTION, ... or 0
     bool hasOk = false, hasCancel = false;
     bool topmost = false;   // MB_SYSTEMMODAL boxes are topmost

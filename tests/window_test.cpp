@@ -76,25 +76,43 @@ TEST_F(WindowTest, DropListsFullPathsInShellOrder)
     EXPECT_EQ(seam::LiveBlocks(), 2u);   // the first list is freed
 }
 
-TEST_F(WindowTest, WideDropKeepsOnlyNamesCodePage932HoldsExactly)
+TEST_F(WindowTest, WideDropKeepsOnlyNamesCodePage932HoldsExactlyAndSaysSo)
 {
     // Names the code page lacks a character of would become other names
     // (a best fit turns the yen sign into a backslash, é into e; the
-    // default character '?' is a wildcard), and a name of 130 kanji needs
-    // 260 bytes: all are left out, their neighbours kept.
-    direct_copy_on = 0;
-    std::string kanji130 = "C:\\";
-    for (int i = 0; i < 130; i++)
-        kanji130 += "表";
-    HDROP hDrop = MakeDropW({"C:\\uni\\report¥draft.txt", "C:\\データ\\表.txt", "C:\\uni\\café.txt",
-                             kanji130, "C:\\My Files\\read me.txt", "C:\\uni\\😀smile.txt"});
+    // default character '?' is a wildcard), and names over 255 bytes fit
+    // no reader's buffer: all are left out, their neighbours kept, and one
+    // box over the new list tells of them.
+    SetClipboardText("before");
+    std::string kanji126 = "C:\\";   // 255 bytes in code page 932
+    for (int i = 0; i < 126; i++)
+        kanji126 += "表";
+    const std::string kanji130 = kanji126 + "表表表表";
+    HDROP hDrop = MakeDropW({"C:\\uni\\report¥draft.txt", "C:\\データ\\表.txt", "C:\\uni\\café.txt", kanji130,
+                             "C:\\My Files\\read me.txt", "C:\\uni\\😀smile.txt", kanji126, kanji126 + "x"});
+    std::string clipUnderBox, captionUnderBox;
+    DialogAnswerer answer([&](HWND box) {
+        clipUnderBox = ClipboardText();
+        captionUnderBox = Caption();
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
     SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)hDrop, 0);
     Pump();
-    EXPECT_EQ(ReadList(hFNameTopList),
-              (std::vector<std::string>{Sjis("C:\\データ\\表.txt"), "C:\\My Files\\read me.txt"}));
-    EXPECT_EQ(TotalNumberOfFiles, 2u);
-    EXPECT_EQ(Caption(), "Tamsel32 2-Files");
-    EXPECT_EQ(maxfile_name_length, 23);
+    const std::vector<std::string> kept = {Sjis("C:\\データ\\表.txt"), "C:\\My Files\\read me.txt", Sjis(kanji126.c_str())};
+    EXPECT_EQ(ReadList(hFNameTopList), kept);
+    EXPECT_EQ(TotalNumberOfFiles, 3u);
+    EXPECT_EQ(maxfile_name_length, 255);
+    EXPECT_EQ(captionUnderBox, "Tamsel32 3-Files");
+    EXPECT_EQ(clipUnderBox, kept[0] + "\n" + kept[1] + "\n" + kept[2]);
+
+    ASSERT_EQ(answer.seen.size(), 1u);
+    const DialogSeen &box = answer.seen[0];
+    EXPECT_EQ(box.owner, hWndMain);
+    EXPECT_EQ(box.icon, (UINT)MB_ICONEXCLAMATION);
+    for (const char *part : {" 5 個", "を超える名前: 2 個", "にない文字を含む名前: 3 個", "\nC:\\uni\\report¥draft.txt\n",
+                             "\nC:\\uni\\café.txt\n", "\nC:\\uni\\😀smile.txt\n", "\nC:\\表表"})
+        EXPECT_NE(box.utf8.find(part), std::string::npos) << part << " in\n" << box.utf8;
+    EXPECT_EQ(box.utf8.find("ほか"), std::string::npos) << "all five are shown";
 }
 
 TEST_F(WindowTest, SecondDropReplacesTheFirstAndShowsItsTop)
@@ -116,27 +134,38 @@ TEST_F(WindowTest, SecondDropReplacesTheFirstAndShowsItsTop)
     EXPECT_EQ(maxwidth, 4);
 }
 
-TEST_F(WindowTest, NameTooLongForTheBuffersIsLeftOut)
+TEST_F(WindowTest, NameTooLongForTheBuffersIsLeftOutAndToldOf)
 {
     direct_copy_on = 0;
     const std::string fits = "C:\\" + std::string(252, 'f');    // 255 bytes
     const std::string over = "C:\\" + std::string(253, 'o');    // 256 bytes
-    Drop({over, fits, "C:\\short.txt", over});
+    DialogAnswerer answer(Press(IDOK));
+    Drop({over, fits, "C:\\short.txt", over, over, over, over, over});
     EXPECT_EQ(TotalNumberOfFiles, 2u);
     EXPECT_EQ(Caption(), "Tamsel32 2-Files");
     EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{fits, "C:\\short.txt"}));
     EXPECT_EQ(maxfile_name_length, 255);
+    ASSERT_EQ(answer.seen.size(), 1u);   // one box for the six
+    const std::string shown = "\n" + over.substr(0, 100) + "…\n";
+    EXPECT_NE(answer.seen[0].utf8.find(" 6 個"), std::string::npos) << answer.seen[0].utf8;
+    EXPECT_NE(answer.seen[0].utf8.find(shown), std::string::npos) << answer.seen[0].utf8;
+    EXPECT_NE(answer.seen[0].utf8.find("\nほか 1 個"), std::string::npos) << answer.seen[0].utf8;
 }
 
 TEST_F(WindowTest, DropWithoutItemsKeepsTheList)
 {
-    direct_copy_on = 0;
+    SetClipboardText("before");
     Drop({"C:\\a", "C:\\b"});
+    DialogAnswerer answer(Press(IDOK));
     Drop({});
+    EXPECT_EQ(answer.seen.size(), 0u);
     EXPECT_EQ(Caption(), "Tamsel32 2-Files");
-    Drop({"C:\\" + std::string(300, 'x')});   // nothing the list can take
+    SetClipboardText("after");
+    Drop({"C:\\" + std::string(300, 'x')});   // nothing the list can take, and it says so
+    EXPECT_EQ(answer.seen.size(), 1u);
     EXPECT_EQ(Caption(), "Tamsel32 2-Files");
     EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{"C:\\a", "C:\\b"}));
+    EXPECT_EQ(ClipboardText(), "after");
 }
 
 TEST_F(WindowTest, OutOfMemoryKeepsTheNamesStoredAndCountsThem)
