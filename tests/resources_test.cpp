@@ -1,5 +1,5 @@
-// The program's resources, loaded from the built module and checked
-// against the menu, string table, icons and cursor.
+// The program's resources, loaded from the built module: the menu, the
+// string table in code page 932, the icons and the window class.
 #include <gtest/gtest.h>
 
 #include "TAMSEL.H"
@@ -106,55 +106,6 @@ TEST(Resources, IconsAre32By32In16Colours)
         EXPECT_EQ(e->bitCount, 4);
         EXPECT_NE(LoadIconA(Module(), name), nullptr);
     }
-}
-
-TEST(Resources, CursorIsMonochromeWithItsHotSpotAtTheTip)
-{
-    WORD count = 0;
-    const GroupEntry *e = Group("TAMSEL32", (LPCSTR)RT_GROUP_CURSOR, &count);
-    ASSERT_NE(e, nullptr);
-    ASSERT_EQ(count, 1);
-    HRSRC res = FindResourceA(Module(), MAKEINTRESOURCEA(e->id), (LPCSTR)RT_CURSOR);
-    ASSERT_NE(res, nullptr);
-    const WORD *cur = (const WORD *)LockResource(LoadResource(Module(), res));
-    EXPECT_EQ(cur[0], 0);   // hot spot x
-    EXPECT_EQ(cur[1], 0);   // hot spot y
-    const BITMAPINFOHEADER *bih = (const BITMAPINFOHEADER *)(cur + 2);
-    EXPECT_EQ(bih->biWidth, 32);
-    EXPECT_EQ(bih->biHeight, 64);   // image and mask
-    EXPECT_EQ(bih->biBitCount, 1);
-
-    HCURSOR hCursor = LoadCursorA(Module(), "TAMSEL32");
-    ASSERT_NE(hCursor, nullptr);
-    ICONINFO info;
-    ASSERT_TRUE(GetIconInfo(hCursor, &info));
-    EXPECT_FALSE(info.fIcon);
-    EXPECT_EQ(info.xHotspot, 0u);
-    EXPECT_EQ(info.yHotspot, 0u);
-    DeleteObject(info.hbmMask);
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-}
-
-TEST(Resources, VersionIsOnePointZeroOfTamsel32)
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(NULL, path, sizeof path);
-    DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &handle);
-    ASSERT_GT(size, 0u);
-    std::vector<char> info(size);
-    ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, info.data()));
-    VS_FIXEDFILEINFO *fixed = nullptr;
-    UINT len = 0;
-    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", (void **)&fixed, &len));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    char *value = nullptr;
-    ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\041104B0\\ProductName", (void **)&value, &len));
-    EXPECT_STREQ(value, "Tamsel32");
-    ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\041104B0\\FileVersion", (void **)&value, &len));
-    EXPECT_STREQ(value, "1.0");
 }
 
 TEST(Resources, WindowClassUsesTheProgramsIconCursorAndMenu)
