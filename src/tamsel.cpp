@@ -27,6 +27,12 @@ char      szProFName[256];
 const char szTrue[]  = "TRUE";
 const char szFalse[] = "FALSE";
 
+/* A file that cannot be written: the saved list or the profile. */
+static const char szWriteErrorText[] =
+    "\x8f\x91\x82\xab\x8d\x9e\x82\xdd\x82\xc9\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd";  /* 書き込みに失敗しました */
+static const char szWriteErrorCaption[] =
+    "\x83t\x83@\x83" "C\x83\x8b\x83G\x83\x89\x81[ ";  /* ファイルエラー (with its blank) */
+
 /* The last backslash of a code page 932 name, stepping over double-byte
    characters: a trail byte can be 0x5C too (as in 表 or ソ). */
 static LPCSTR Last_Backslash(LPCSTR lpszName)
@@ -91,6 +97,17 @@ int Set_Pro_File_Name(LPCSTR lpszModuleName)
     return 1;
 }
 
+/* A stored size of 0 or less, or no number, opens the default size; one
+   larger than the work area is cut to it, so that every edge and scroll
+   bar can be reached. */
+static int Read_Window_Size(LPCSTR lpszKey, int nDefault, int nLargest)
+{
+    const int n = (int)GetPrivateProfileIntA(APNWindow, lpszKey, nDefault, szProFName);
+    if (n <= 0)
+        return nDefault;
+    return n < nLargest ? n : nLargest;
+}
+
 static BOOL Read_Option(LPCSTR lpszKey, LPCSTR lpszDefault)
 {
     char szProBuff[PRO_BUFF_SIZE];
@@ -115,8 +132,11 @@ void Get_Pro_File_Tm(HINSTANCE hInstProf)
         return;
     }
 
-    cx_window_size = (int)GetPrivateProfileIntA(APNWindow, KN_x_Size, DEFAULT_CX, szProFName);
-    cy_window_size = (int)GetPrivateProfileIntA(APNWindow, KN_y_Size, DEFAULT_CY, szProFName);
+    RECT rcWork;
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0))
+        SetRect(&rcWork, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    cx_window_size = Read_Window_Size(KN_x_Size, DEFAULT_CX, rcWork.right - rcWork.left);
+    cy_window_size = Read_Window_Size(KN_y_Size, DEFAULT_CY, rcWork.bottom - rcWork.top);
     direct_copy_on = Read_Option(KNd_copy, szTrue) ? 1 : 0;
     name_only_on = Read_Option(KNn_only, szFalse) ? 1 : 0;
     GetProfileFont(szProFName);
@@ -125,26 +145,43 @@ void Get_Pro_File_Tm(HINSTANCE hInstProf)
         Write_Pro_File_Tm(NULL);
 }
 
-void Write_Pro_File_Tm(HWND hWnd)
+/* Writes every key; FALSE from the first write that fails, or when there
+   is no profile path at all. */
+static BOOL Write_Profile(void)
 {
     char szProBuff[PRO_BUFF_SIZE];
 
-    if (hWnd) {
-        RECT rc;
-        GetWindowRect(hWnd, &rc);
-        cx_window_size = rc.right - rc.left;
-        cy_window_size = rc.bottom - rc.top;
-    }
     if (!szProFName[0])
-        return;
-
+        return FALSE;
     wsprintfA(szProBuff, "%d", cx_window_size);
-    WritePrivateProfileStringA(APNWindow, KN_x_Size, szProBuff, szProFName);
+    if (!WritePrivateProfileStringA(APNWindow, KN_x_Size, szProBuff, szProFName))
+        return FALSE;
     wsprintfA(szProBuff, "%d", cy_window_size);
-    WritePrivateProfileStringA(APNWindow, KN_y_Size, szProBuff, szProFName);
-    WritePrivateProfileStringA(APNoption, KNd_copy, direct_copy_on == 1 ? szTrue : szFalse, szProFName);
-    WritePrivateProfileStringA(APNoption, KNn_only, name_only_on == 1 ? szTrue : szFalse, szProFName);
-    WriteProfileFont(szProFName);
+    if (!WritePrivateProfileStringA(APNWindow, KN_y_Size, szProBuff, szProFName))
+        return FALSE;
+    if (!WritePrivateProfileStringA(APNoption, KNd_copy, direct_copy_on == 1 ? szTrue : szFalse, szProFName))
+        return FALSE;
+    if (!WritePrivateProfileStringA(APNoption, KNn_only, name_only_on == 1 ? szTrue : szFalse, szProFName))
+        return FALSE;
+    return WriteProfileFont(szProFName);
+}
+
+/* With the main window: Save Option, which measures the window first and
+   says so when the profile cannot be written.  With NULL: the start-up
+   write of a missing profile, which stays silent (nobody asked for it). */
+void Write_Pro_File_Tm(HWND hWnd)
+{
+    if (hWnd) {
+        /* The restored size whatever the state: a maximised one would open
+           the next start as a normal window larger than the screen. */
+        WINDOWPLACEMENT wp;
+        wp.length = sizeof wp;
+        GetWindowPlacement(hWnd, &wp);
+        cx_window_size = wp.rcNormalPosition.right - wp.rcNormalPosition.left;
+        cy_window_size = wp.rcNormalPosition.bottom - wp.rcNormalPosition.top;
+    }
+    if (!Write_Profile() && hWnd)
+        MessageBoxA(hWnd, szWriteErrorText, szWriteErrorCaption, MB_ICONEXCLAMATION);
 }
 
 /* ------------------------------------------------------------------------
@@ -187,6 +224,19 @@ int InitWindowclass(HINSTANCE hInstance)
     return (int)RegisterClassA(&wcClass);
 }
 
+/* A window as large as the work area, placed by the system a little in from
+   its corner, would hang over the right or bottom edge: move it back in. */
+static void Keep_In_Work_Area(HWND hWnd)
+{
+    RECT rc, rcWork;
+    if (!GetWindowRect(hWnd, &rc) || !SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0))
+        return;
+    const int dx = rc.right > rcWork.right ? rcWork.right - rc.right : 0;
+    const int dy = rc.bottom > rcWork.bottom ? rcWork.bottom - rc.bottom : 0;
+    if (dx || dy)
+        SetWindowPos(hWnd, NULL, rc.left + dx, rc.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 int CreateMyWindow(HINSTANCE hInstance, int cmdShow)
 {
     hInst = hInstance;
@@ -204,6 +254,7 @@ int CreateMyWindow(HINSTANCE hInstance, int cmdShow)
         return 0;
     }
 
+    Keep_In_Work_Area(hWndMain);
     hFNameTopList = 0;
     lstrcpyA(szFName, "");
     string_select_token(szToken, 0);
@@ -701,10 +752,6 @@ static const char szClipClearText[] =
 static const char szClipClearCaption[] = "Clip Board Clear !!";
 static const char szOverwriteText[] =
     "\x8f\xe3\x8f\x91\x82\xab\x82\xb5\x82\xdc\x82\xb7\x81" "A\x82\xe6\x82\xeb\x82\xb5\x82\xa2\x82\xc5\x82\xb7\x82\xa9\x81H";  /* 上書きします、よろしいですか？ */
-static const char szWriteErrorText[] =
-    "\x8f\x91\x82\xab\x8d\x9e\x82\xdd\x82\xc9\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd";  /* 書き込みに失敗しました */
-static const char szWriteErrorCaption[] =
-    "\x83t\x83@\x83" "C\x83\x8b\x83G\x83\x89\x81[ ";  /* ファイルエラー (with its blank) */
 static const char szDialogErrorFormat[] =
     "GetOpenFileName \x82\xc5\x83G\x83\x89\x81[ #%ld \x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd";  /* GetOpenFileName でエラー #%ld が発生しました */
 static const char szWarningCaption[] = "\x8cx\x8d\x90";  /* 警告 */

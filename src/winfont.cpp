@@ -51,6 +51,25 @@ static void Font_String(LPCSTR szProFileName, LPCSTR lpszKey, LPCSTR lpszDefault
         GetPrivateProfileStringA(APNFont, lpszKey, lpszDefault, szProBuff, PRO_BUFF_SIZE, szProFileName);
 }
 
+/* The largest size the font chooser sets, 1,638 points, in pixels on the
+   screen.  A hand-edited profile can hold any number, and a font tens of
+   thousands of pixels high takes minutes to paint a line. */
+static int Largest_Font_Pixels(void)
+{
+    HDC hDC = GetDC(NULL);
+    const int nDpi = hDC ? GetDeviceCaps(hDC, LOGPIXELSY) : 96;
+    ReleaseDC(NULL, hDC);
+    return MulDiv(1638, nDpi, 72);
+}
+
+/* A height or width the chooser could have set; any other reads as 0, the
+   font mapper's default size, as when the key is missing. */
+static LONG Font_Size(LPCSTR szProFileName, LPCSTR lpszKey, int nLargest)
+{
+    const int n = Font_Int(szProFileName, lpszKey, 0);
+    return n >= -nLargest && n <= nLargest ? n : 0;
+}
+
 /* Only the exact text "TRUE" is on. */
 static BYTE Font_Flag(LPCSTR szProFileName, LPCSTR lpszKey)
 {
@@ -95,9 +114,11 @@ void GetProfileFont(LPCSTR szProFileName)
 
     Font_String(szProFileName, KNd_font, szDefaultFont, szProBuff);
     Copy_Face_Name(cursfont.lfFaceName, szProBuff);
-    cursfont.lfHeight  = Font_Int(szProFileName, KNd_font_y, 0);
-    cursfont.lfWidth   = Font_Int(szProFileName, KNd_font_x, 0);
-    cursfont.lfWeight  = Font_Int(szProFileName, KN_Weight, FW_NORMAL);
+    const int nLargest = Largest_Font_Pixels();
+    cursfont.lfHeight  = Font_Size(szProFileName, KNd_font_y, nLargest);
+    cursfont.lfWidth   = Font_Size(szProFileName, KNd_font_x, nLargest);
+    const int nWeight  = Font_Int(szProFileName, KN_Weight, FW_NORMAL);
+    cursfont.lfWeight  = nWeight >= 0 && nWeight <= 1000 ? nWeight : FW_NORMAL;
     cursfont.lfItalic    = Font_Flag(szProFileName, KN_Italic);
     cursfont.lfUnderline = Font_Flag(szProFileName, KN_Underline);
     cursfont.lfStrikeOut = Font_Flag(szProFileName, KN_StrikeOut);
@@ -112,12 +133,13 @@ void GetProfileFont(LPCSTR szProFileName)
     fontcolor = (COLORREF)strtol(szProBuff, NULL, 10);
 }
 
-void WriteProfileFont(LPCSTR szProFileName)
+/* Returns 1 when every key was written, 0 from the first that was not. */
+int WriteProfileFont(LPCSTR szProFileName)
 {
     char szProBuff[PRO_BUFF_SIZE];
 
     if (!szProFileName[0])
-        return;
+        return 0;
     const struct { LPCSTR lpszKey; int nValue; } numbers[] = {
         { KNd_font_y, (int)cursfont.lfHeight },
         { KNd_font_x, (int)cursfont.lfWidth },
@@ -136,19 +158,24 @@ void WriteProfileFont(LPCSTR szProFileName)
         { KN_ClipPrecision,  cursfont.lfClipPrecision },
     };
 
-    WritePrivateProfileStringA(APNFont, KNd_font, cursfont.lfFaceName, szProFileName);
+    if (!WritePrivateProfileStringA(APNFont, KNd_font, cursfont.lfFaceName, szProFileName))
+        return 0;
     for (const auto &n : numbers) {
         wsprintfA(szProBuff, "%d", n.nValue);
-        WritePrivateProfileStringA(APNFont, n.lpszKey, szProBuff, szProFileName);
+        if (!WritePrivateProfileStringA(APNFont, n.lpszKey, szProBuff, szProFileName))
+            return 0;
     }
+    /* The chooser sets a style's italic as 255, not 1: any value is on. */
     for (const auto &f : flags)
-        WritePrivateProfileStringA(APNFont, f.lpszKey, f.bValue == 1 ? szTrue : szFalse, szProFileName);
+        if (!WritePrivateProfileStringA(APNFont, f.lpszKey, f.bValue ? szTrue : szFalse, szProFileName))
+            return 0;
     for (const auto &b : bytes) {
         wsprintfA(szProBuff, "%d", (int)b.bValue);
-        WritePrivateProfileStringA(APNFont, b.lpszKey, szProBuff, szProFileName);
+        if (!WritePrivateProfileStringA(APNFont, b.lpszKey, szProBuff, szProFileName))
+            return 0;
     }
     wsprintfA(szProBuff, "%d", (int)fontcolor);
-    WritePrivateProfileStringA(APNFont, KN_FontColor, szProBuff, szProFileName);
+    return WritePrivateProfileStringA(APNFont, KN_FontColor, szProBuff, szProFileName) ? 1 : 0;
 }
 
 void InitFont(HWND hWnd)

@@ -203,6 +203,8 @@ TEST_F(CommandTest, OnlySaveOptionReturnsOne)
 TEST_F(CommandTest, SaveOptionStoresTheOuterSizeOptionsAndFont)
 {
     SetWindowPos(hWndMain, NULL, 0, 0, 500, 350, SWP_NOMOVE | SWP_NOZORDER);
+    ShowWindow(hWndMain, SW_MAXIMIZE);   // the restored size is what is stored
+    ASSERT_TRUE(IsZoomed(hWndMain));
     direct_copy_on = 0;
     name_only_on = 1;
     fontcolor = RGB(0, 0, 255);

@@ -1,5 +1,5 @@
-// The program's resources, loaded from the built module: the menu, the
-// string table in code page 932, the icons and the window class.
+// The program's resources, loaded from the built module: the menu and the
+// string table in code page 932.
 #include <gtest/gtest.h>
 
 #include "TAMSEL.H"
@@ -71,58 +71,6 @@ TEST(Resources, StringTableInCodePage932)
     LoadStringA(Module(), 106, buff, sizeof buff);
     EXPECT_EQ((unsigned char)buff[0], 0xC4u);   // ﾄ
     EXPECT_EQ(LoadStringA(Module(), 3, buff, sizeof buff), 0);
-}
-
-#pragma pack(push, 2)
-struct GroupEntry {   // one entry of an icon or cursor group
-    BYTE width, height, colors, reserved;
-    WORD planes, bitCount;
-    DWORD bytes;
-    WORD id;
-};
-#pragma pack(pop)
-
-const GroupEntry *Group(const char *name, LPCSTR type, WORD *count)
-{
-    HRSRC res = FindResourceA(Module(), name, type);
-    if (!res)
-        return nullptr;
-    const WORD *dir = (const WORD *)LockResource(LoadResource(Module(), res));
-    *count = dir[2];
-    return (const GroupEntry *)(dir + 3);
-}
-
-TEST(Resources, IconsAre32By32In16Colours)
-{
-    for (const char *name : {"TAMSEL32", "ORVANE", "tamsel32"}) {
-        SCOPED_TRACE(name);
-        WORD count = 0;
-        const GroupEntry *e = Group(name, (LPCSTR)RT_GROUP_ICON, &count);
-        ASSERT_NE(e, nullptr);
-        ASSERT_EQ(count, 1);
-        EXPECT_EQ(e->width, 32);
-        EXPECT_EQ(e->height, 32);
-        EXPECT_EQ(e->colors, 16);
-        EXPECT_EQ(e->bitCount, 4);
-        EXPECT_NE(LoadIconA(Module(), name), nullptr);
-    }
-}
-
-TEST(Resources, WindowClassUsesTheProgramsIconCursorAndMenu)
-{
-    HINSTANCE h = Module();
-    ASSERT_NE(InitWindowclass(h), 0);
-    EXPECT_STREQ(szAppName, "Tamsel32");
-    WNDCLASSA wc;
-    ASSERT_TRUE(GetClassInfoA(h, "Tamsel32", &wc));
-    EXPECT_EQ(wc.lpfnWndProc, WndProc);
-    EXPECT_NE(wc.hIcon, nullptr);
-    EXPECT_NE(wc.hCursor, nullptr);
-    EXPECT_EQ(wc.hbrBackground, (HBRUSH)GetStockObject(WHITE_BRUSH));
-    EXPECT_STREQ(wc.lpszMenuName, "Tamsel32");
-    EXPECT_EQ(wc.cbClsExtra + wc.cbWndExtra, 0);
-    // A second registration in the same process fails, as it should.
-    EXPECT_EQ(InitWindowclass(h), 0);
 }
 
 }  // namespace

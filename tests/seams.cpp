@@ -12,6 +12,8 @@ int reallocsBeforeFailure = -1;
 int writesBeforeFailure = -1;
 int writes = 0;
 bool shortWrites = false;
+int profileWritesBeforeFailure = -1;
+int profileWrites = 0;
 DWORD fileDialogError = 0;
 OPENFILENAMEA *fileDialogRequest = nullptr;
 std::string *fileDialogStart = nullptr;
@@ -26,6 +28,8 @@ void Reset()
     writesBeforeFailure = -1;
     writes = 0;
     shortWrites = false;
+    profileWritesBeforeFailure = -1;
+    profileWrites = 0;
     fileDialogError = 0;
     fileDialogRequest = nullptr;
     fileDialogStart = nullptr;
@@ -65,6 +69,7 @@ static HGLOBAL WINAPI SeamGlobalFree(HGLOBAL hMem);
 static BOOL WINAPI SeamWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nBytes, LPDWORD lpnWritten,
                                  LPOVERLAPPED lpOverlapped);
 static BOOL WINAPI SeamGetOpenFileNameA(LPOPENFILENAMEA ofn);
+static BOOL WINAPI SeamWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
 static DWORD WINAPI SeamCommDlgExtendedError(void);
 
 SEAM(GlobalAlloc, 8, SeamGlobalAlloc);
@@ -72,6 +77,7 @@ SEAM(GlobalReAlloc, 12, SeamGlobalReAlloc);
 SEAM(GlobalFree, 4, SeamGlobalFree);
 SEAM(WriteFile, 20, SeamWriteFile);
 SEAM(GetOpenFileNameA, 4, SeamGetOpenFileNameA);
+SEAM(WritePrivateProfileStringA, 16, SeamWritePrivateProfileStringA);
 SEAM(CommDlgExtendedError, 0, SeamCommDlgExtendedError);
 
 static HGLOBAL WINAPI SeamGlobalAlloc(UINT uFlags, SIZE_T dwBytes)
@@ -120,6 +126,17 @@ static BOOL WINAPI SeamWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nBytes, L
     if (seam::shortWrites)
         nBytes /= 2;
     return real_WriteFile(hFile, lpBuffer, nBytes, lpnWritten, lpOverlapped);
+}
+
+// A profile that stops taking writes part of the way through.
+static BOOL WINAPI SeamWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file)
+{
+    seam::profileWrites++;
+    if (!seam::Spend(seam::profileWritesBeforeFailure)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return real_WritePrivateProfileStringA(section, key, value, file);
 }
 
 // The dialog's own failures cannot be had from outside it here (Wine's

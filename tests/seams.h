@@ -21,6 +21,9 @@ extern int reallocsBeforeFailure;
 // a full disk; -1 lets all through.  writes counts the calls.
 extern int writesBeforeFailure;
 extern int writes;
+// The same for WritePrivateProfileStringA.
+extern int profileWritesBeforeFailure;
+extern int profileWrites;
 // True: each WriteFile writes half of what it is given and says so.
 extern bool shortWrites;
 

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "TAMSEL.H"
+#include "seams.h"
 #include "testutil.h"
 
 namespace {
@@ -116,12 +117,20 @@ TEST_F(ProfileTest, OnlyTheExactTextTrueIsOn)
     EXPECT_EQ(cursfont.lfItalic + cursfont.lfUnderline + cursfont.lfStrikeOut, 3);
 }
 
-TEST_F(ProfileTest, NumbersAreTakenAsTheyStand)
+TEST_F(ProfileTest, NumbersOutOfRangeGiveTheDefaults)
 {
-    Start("[WindowSize]\r\nX_Size=-40\r\nY_Size=wide\r\n"
-          "[Font]\r\nQuality=256\r\nCharSet=384\r\nPitchAndFamily=-1\r\nOutPrecision=3\r\nSize_y=-19\r\n");
-    EXPECT_EQ(cx_window_size, -40);   // no range test
-    EXPECT_EQ(cy_window_size, 0);     // not a number
+    // Sizes no window or font chooser can have: a window with no client
+    // area, a font that takes minutes to paint a line, a weight past 1000.
+    Start("[WindowSize]\r\nX_Size=0\r\nY_Size=-5\r\n"
+          "[Font]\r\nSize_y=65535\r\nSize_x=-2147483648\r\nWeight=99999\r\n");
+    EXPECT_EQ(cx_window_size, 280);
+    EXPECT_EQ(cy_window_size, 200);
+    EXPECT_EQ(cursfont.lfHeight, 0);
+    EXPECT_EQ(cursfont.lfWidth, 0);
+    EXPECT_EQ(cursfont.lfWeight, FW_NORMAL);
+
+    // Byte fields keep their low 8 bits.
+    Start("[Font]\r\nQuality=256\r\nCharSet=384\r\nPitchAndFamily=-1\r\nOutPrecision=3\r\nSize_y=-19\r\n");
     EXPECT_EQ(cursfont.lfQuality, 0);
     EXPECT_EQ(cursfont.lfCharSet, 128);
     EXPECT_EQ(cursfont.lfPitchAndFamily, 255);
@@ -149,8 +158,8 @@ TEST_F(ProfileTest, FontSectionRoundTripsWithSignsAndOrder)
     cursfont.lfHeight = -19;
     cursfont.lfWidth = 7;
     cursfont.lfWeight = 700;
-    cursfont.lfItalic = 1;
-    cursfont.lfUnderline = 2;  // not exactly 1: written as off
+    cursfont.lfItalic = 255;   // as the chooser sets a face's italic style
+    cursfont.lfUnderline = 0;
     cursfont.lfCharSet = 128;
     fontcolor = RGB(255, 0, 0);
     WriteProfileFont(szProFName);
@@ -220,17 +229,37 @@ TEST_F(ProfileTest, SaveOptionMeasuresTheWindowOrTakesTheValues)
     EXPECT_NE(Lines(ReadFileBytes(ini)).find("|Color=0|"), std::string::npos);
 }
 
-TEST_F(ProfileTest, UnwritableProfileIsNotAnError)
+TEST_F(ProfileTest, OnlySaveOptionSaysWhenTheProfileCannotBeWritten)
 {
-    // A folder in the profile's place: it exists, so nothing is written at
-    // start-up, every read gives the defaults, and Save Option fails quietly.
+    // The start-up write fails quietly: nobody asked for it.
+    DialogAnswerer answer(Press(IDOK));
+    seam::profileWrites = 0;
+    seam::profileWritesBeforeFailure = 0;
+    Get_Pro_File_Tm(NULL);
+    EXPECT_EQ(seam::profileWrites, 1);
+    EXPECT_EQ(cx_window_size, 280);
+
+    // Save Option stops at the first failed write and says so once.
+    HWND hwnd = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 10, 10, 333, 222, NULL, NULL, NULL, NULL);
+    seam::profileWrites = 0;
+    seam::profileWritesBeforeFailure = 2;
+    Write_Pro_File_Tm(hwnd);
+    EXPECT_EQ(seam::profileWrites, 3);
+    seam::profileWritesBeforeFailure = -1;
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].text, Sjis("書き込みに失敗しました"));
+    EXPECT_EQ(answer.seen[0].caption, Sjis("ファイルエラー "));
+
+    // A folder in the profile's place: it exists, so start-up writes
+    // nothing and every read gives the defaults; Save Option fails for real.
+    DeleteFileA(ini.c_str());
     ASSERT_TRUE(CreateDirectoryA(ini.c_str(), NULL));
     Get_Pro_File_Tm(NULL);
     EXPECT_EQ(cx_window_size, 280);
     EXPECT_EQ(direct_copy_on, 1u);
-    cx_window_size = 999;
-    Write_Pro_File_Tm(NULL);
-    EXPECT_EQ(GetFileAttributesA(ini.c_str()) & FILE_ATTRIBUTE_DIRECTORY, (DWORD)FILE_ATTRIBUTE_DIRECTORY);
+    Write_Pro_File_Tm(hwnd);
+    EXPECT_EQ(answer.seen.size(), 2u);
+    DestroyWindow(hwnd);
     RemoveDirectoryA(ini.c_str());
 }
 
@@ -386,18 +415,6 @@ TEST_F(FontTest, ConfirmedChooserReplacesFontColourAndSize)
     ASSERT_NE(cx, cx26) << "a font whose two samples measure apart";
     EXPECT_EQ(xChar, cx);
     EXPECT_EQ(yChar, cy);
-}
-
-TEST_F(FontTest, SelectUserFontSetsFontAndColour)
-{
-    GetProfileFont("");
-    InitFont(NULL);
-    fontcolor = RGB(1, 2, 3);
-    HDC hdc = CreateCompatibleDC(NULL);
-    SelectUser_Font(hdc, hnewsfont);
-    EXPECT_EQ(GetCurrentObject(hdc, OBJ_FONT), (HGDIOBJ)hnewsfont);
-    EXPECT_EQ(GetTextColor(hdc), (COLORREF)RGB(1, 2, 3));
-    DeleteDC(hdc);
 }
 
 }  // namespace

@@ -294,15 +294,34 @@ TEST_F(WindowTest, CloseFreesTheListAndEndsTheLoopWithZero)
 }
 
 class StoredSizeTest : public MainWindowTest {
-    std::string Profile() override { return "[WindowSize]\r\nX_Size=420\r\nY_Size=310\r\n"; }
+    std::string Profile() override
+    {
+        return "[WindowSize]\r\nX_Size=420\r\nY_Size=99999\r\n[Font]\r\nFontFace=DejaVu Sans\r\nSize_y=-2184\r\n";
+    }
 };
 
-TEST_F(StoredSizeTest, OpensAtTheStoredOuterSize)
+TEST_F(StoredSizeTest, OpensAtTheStoredSizeWithinTheScreenAndPaintsTheLargestFont)
 {
-    RECT rc;
+    // A height past the work area's is cut to it; the largest font the
+    // chooser sets is kept and paints (ctest's time-out bounds a hang).
+    RECT rc, work;
     GetWindowRect(hWndMain, &rc);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     EXPECT_EQ(rc.right - rc.left, 420);
-    EXPECT_EQ(rc.bottom - rc.top, 310);
+    EXPECT_TRUE(rc.left >= work.left && rc.top >= work.top && rc.right <= work.right && rc.bottom <= work.bottom);
+    EXPECT_EQ(rc.bottom - rc.top, work.bottom - work.top);
+    EXPECT_EQ(cursfont.lfHeight, -2184);   // 1,638 points at 96 dpi
+    direct_copy_on = 0;
+    Drop({"C:\\a.txt"});
+    HDC hdc = GetDC(hWndMain);
+    int ink = 0;
+    for (int x = 0; x < 400; x += 10)   // across the C, two thirds down
+        ink += GetPixel(hdc, x, 700) != RGB(255, 255, 255);
+    ReleaseDC(hWndMain, hdc);
+    EXPECT_GT(ink, 0);
+    SendMessageA(hWndMain, WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_EQ(quitCode, 0u);
 }
 
 }  // namespace
