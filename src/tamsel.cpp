@@ -514,6 +514,24 @@ static const char szMemError[] =
 #define NAME_TOO_LONG   -1      /* over 255 bytes in the code page */
 #define NAME_UNMAPPABLE -2      /* holds a character the code page lacks */
 
+/* Converts a wide name to the ANSI code page, or measures it when lpszOut
+   is NULL.  Returns the bytes, 0 on failure; *pbLossy is set for a name
+   the code page cannot hold exactly.  No look-alikes: a best fit turns
+   "report¥draft.txt" into a path one folder deeper and "café" into
+   another file's name, and the default character '?' is a wildcard. */
+static int Wide_To_Ansi(LPCWSTR lpszWide, int nWide, LPSTR lpszOut, int nOut, BOOL *pbLossy)
+{
+    *pbLossy = FALSE;
+    if (GetACP() == CP_UTF8) {
+        /* UTF-8 holds every character, and refuses both the no-best-fit
+           flag and the default-character check: only broken UTF-16 fails. */
+        const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lpszWide, nWide, lpszOut, nOut, NULL, NULL);
+        *pbLossy = n == 0 && GetLastError() == ERROR_NO_UNICODE_TRANSLATION;
+        return n;
+    }
+    return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, lpszWide, nWide, lpszOut, nOut, NULL, pbLossy);
+}
+
 /* Copies the drop's name at *ppNames into szFileName in the ANSI code page
    and moves *ppNames past it.  Returns the name's length, or one of the
    NAME_ reasons above for a name the list cannot take: the readers copy
@@ -528,21 +546,15 @@ static int Next_Drop_Name(const BYTE **ppNames, BOOL bWide, LPSTR szFileName)
         *ppNames += (nWide + 1) * sizeof(WCHAR);
         if (nWide == 0)
             return NAME_EMPTY;
-        /* No look-alikes: a best fit turns "report¥draft.txt" into a path
-           one folder deeper and "café" into another file's name, and the
-           default character '?' is a wildcard.  Such a name is left out. */
-        BOOL bLossy = FALSE;
-        const int nLength = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, lpszWide, nWide, szFileName,
-                                                NAME_BUFF_SIZE - 1, NULL, &bLossy);
+        BOOL bLossy;
+        const int nLength = Wide_To_Ansi(lpszWide, nWide, szFileName, NAME_BUFF_SIZE - 1, &bLossy);
         if (nLength > 0 && !bLossy) {
             szFileName[nLength] = '\0';
             return nLength;
         }
-        if (nLength == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-            /* Too long as it stands; measured whole, it may be lossy too. */
-            bLossy = FALSE;
-            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, lpszWide, nWide, NULL, 0, NULL, &bLossy);
-        }
+        /* Too long as it stands; measured whole, it may be lossy too. */
+        if (nLength == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER)
+            Wide_To_Ansi(lpszWide, nWide, NULL, 0, &bLossy);
         return bLossy ? NAME_UNMAPPABLE : NAME_TOO_LONG;
     }
     LPCSTR lpszName = (LPCSTR)*ppNames;
@@ -704,6 +716,7 @@ void DrawFileName(HWND hWnd)
 {
     PAINTSTRUCT ps;
     char szFile_name[NAME_BUFF_SIZE];
+    WCHAR szWide[NAME_BUFF_SIZE];
 
     HDC hDC = BeginPaint(hWnd, &ps);
     SelectUser_Font(hDC, hnewsfont);
@@ -715,8 +728,13 @@ void DrawFileName(HWND hWnd)
         HGLOBAL hNode = String_List_Seek(hFNameTopList, nVscrollPos);
         int Line_Position = 0;
         for (int counter = nVscrollPos; counter < nVscrollPos + nPageMaxLines && hNode; counter++) {
-            if (String_List_Read(hNode, szFile_name))
-                TextOutA(hDC, -nHscrollPos * xChar, Line_Position * yChar, szFile_name, lstrlenA(szFile_name));
+            /* Drawn in Unicode: TextOutA reads the bytes in the code page of
+               the font's character set, and a Western face would turn every
+               kana and kanji into other letters. */
+            const int nWide = String_List_Read(hNode, szFile_name)
+                ? MultiByteToWideChar(CP_ACP, 0, szFile_name, -1, szWide, NAME_BUFF_SIZE) : 0;
+            if (nWide > 1)
+                TextOutW(hDC, -nHscrollPos * xChar, Line_Position * yChar, szWide, nWide - 1);
             Line_Position++;
             hNode = String_List_Next(hNode);
         }
@@ -803,6 +821,41 @@ static SIZE_T Join_Names(LPSTR lpszText)
     return nTotal;
 }
 
+/* Clipboard managers, history and remote-desktop helpers hold the
+   clipboard for a few milliseconds at a time: try for about half a second
+   before calling it busy. */
+static BOOL Open_Clipboard_Soon(HWND hWnd)
+{
+    for (int nTry = 1; !OpenClipboard(hWnd); nTry++) {
+        if (nTry == 10)
+            return FALSE;
+        Sleep(50);
+    }
+    return TRUE;
+}
+
+/* The text in Unicode, converted from the ANSI code page as the names are:
+   left to Windows, it would be converted with the code page of whatever
+   input language is active at the time.  0 when it cannot be had. */
+static HGLOBAL Unicode_Text(HGLOBAL hText)
+{
+    LPCSTR lpszText = (LPCSTR)GlobalLock(hText);
+    if (!lpszText)
+        return 0;
+    const int nWide = MultiByteToWideChar(CP_ACP, 0, lpszText, -1, NULL, 0);
+    HGLOBAL hWide = nWide > 0 ? GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)nWide * sizeof(WCHAR)) : 0;
+    LPWSTR lpszWide = hWide ? (LPWSTR)GlobalLock(hWide) : NULL;
+    if (lpszWide) {
+        MultiByteToWideChar(CP_ACP, 0, lpszText, -1, lpszWide, nWide);
+        GlobalUnlock(hWide);
+    } else if (hWide) {
+        GlobalFree(hWide);
+        hWide = 0;
+    }
+    GlobalUnlock(hText);
+    return hWide;
+}
+
 int Copy_Clipboard(HWND hWnd)
 {
     /* Measured first, so that the block is allocated once at the text's
@@ -820,9 +873,14 @@ int Copy_Clipboard(HWND hWnd)
     }
     Join_Names(lpszText);
     GlobalUnlock(hText);
+    HGLOBAL hWide = Unicode_Text(hText);   /* without it, CF_TEXT alone */
 
-    if (!OpenClipboard(hWnd)) {
+    /* Everything is ready before the clipboard is opened and emptied, so
+       that a busy clipboard keeps what it holds. */
+    if (!Open_Clipboard_Soon(hWnd)) {
         GlobalFree(hText);
+        if (hWide)
+            GlobalFree(hWide);
         Mem_error_MesBox();
         return 0;
     }
@@ -830,10 +888,14 @@ int Copy_Clipboard(HWND hWnd)
     if (!SetClipboardData(CF_TEXT, hText)) {
         CloseClipboard();
         GlobalFree(hText);
+        if (hWide)
+            GlobalFree(hWide);
         Mem_error_MesBox();
         return 0;
     }
-    CloseClipboard();   /* the block is the system's now */
+    if (hWide && !SetClipboardData(CF_UNICODETEXT, hWide))
+        GlobalFree(hWide);
+    CloseClipboard();   /* the blocks are the system's now */
     return 1;
 }
 
@@ -853,7 +915,7 @@ int ClipBoardClear(HWND hWnd)
 {
     if (MessageBoxA(hWnd, szClipClearText, szClipClearCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return 1;
-    if (!OpenClipboard(hWnd)) {
+    if (!Open_Clipboard_Soon(hWnd)) {
         Mem_error_MesBox();
         return 0;
     }
@@ -882,7 +944,15 @@ int CMUFileBox(HWND hWnd, LPCSTR BoxTitle, int in_out)
     ofn.lpstrTitle = BoxTitle;
     ofn.Flags = in_out ? OFN_HIDEREADONLY : OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 
-    if (GetOpenFileNameA(&ofn)) {
+    /* The Open dialog moves the current folder to the chosen file's, and
+       OFN_NOCHANGEDIR does not stop it; a folder kept current would keep a
+       USB stick from being ejected while the program runs. */
+    WCHAR szCurrentDir[MAX_PATH];
+    const DWORD nDir = GetCurrentDirectoryW(MAX_PATH, szCurrentDir);
+    const BOOL bChosen = GetOpenFileNameA(&ofn);
+    if (nDir > 0 && nDir < MAX_PATH)
+        SetCurrentDirectoryW(szCurrentDir);
+    if (bChosen) {
         lstrcpynA(szFName, szFile, sizeof szFName);
         return 1;
     }

@@ -26,6 +26,7 @@ TEST_F(ClipboardTest, DropWithDirectCopyPutsFullPathsOnTheClipboard)
     EXPECT_EQ(ClipboardText(), "before") << "the copy is posted, not called";
     Pump();
     EXPECT_EQ(ClipboardText(), "C:\\A\\x.txt\nC:\\B\\y.doc\n" + Sjis("C:\\データ\\表.txt"));
+    EXPECT_EQ(ClipboardUnicode(), "C:\\A\\x.txt\nC:\\B\\y.doc\nC:\\データ\\表.txt");
 
     Drop({"C:\\one.txt"});
     EXPECT_EQ(ClipboardText(), "C:\\one.txt");   // no line end after the last
@@ -60,19 +61,6 @@ TEST_F(ClipboardTest, NameOnlyCopiesFileNameParts)
     EXPECT_EQ(ClipboardText(), "D:\\\nC:\\A\\x.txt");
 }
 
-TEST_F(ClipboardTest, NameWithoutBackslashIsTakenWhole)
-{
-    direct_copy_on = 0;
-    Drop({"C:\\A\\x.txt"});
-    HGLOBAL hOld = hFNameTopList;
-    hFNameTopList = MakeList({"plain.txt", "C:\\A\\x.txt"});
-    name_only_on = 1;
-    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
-    EXPECT_EQ(ClipboardText(), "plain.txt\nx.txt");
-    DeleteAll_StringList(hFNameTopList);
-    hFNameTopList = hOld;
-}
-
 TEST_F(ClipboardTest, NameCopyWithNoNamesOnlySaysSo)
 {
     DialogAnswerer answer(Press(IDOK));
@@ -103,6 +91,14 @@ TEST_F(ClipboardTest, ClipboardHeldElsewhereLeavesItAndLeaksNothing)
     }
     EXPECT_EQ(ClipboardText(), "before");
     EXPECT_EQ(seam::LiveBlocks(), blocks);
+    DialogAnswerer none(Press(IDOK));
+    {
+        ClipboardHolder briefly(50);   // as a clipboard manager does
+        ASSERT_TRUE(briefly.holding);
+        EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    }
+    EXPECT_EQ(none.seen.size(), 0u);
+    EXPECT_EQ(ClipboardText(), "C:\\a\nC:\\b");
     EXPECT_EQ(ReadList(hFNameTopList).size(), 2u);
 }
 
@@ -121,22 +117,12 @@ TEST_F(ClipboardTest, MemoryRunningOutLeavesTheClipboard)
     EXPECT_EQ(ClipboardText(), "before");
     EXPECT_EQ(seam::LiveBlocks(), blocks);
 
+    // No room for the Unicode form: the text goes alone.
+    seam::allocsBeforeFailure = 1;
     EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    seam::allocsBeforeFailure = -1;
     EXPECT_EQ(ClipboardText(), "C:\\a\nC:\\b\nC:\\c");
-}
-
-TEST_F(ClipboardTest, TextBlockIsExactlyTheText)
-{
-    // The block handed over holds the text and its terminator, no more.
-    direct_copy_on = 0;
-    name_only_on = 1;
-    Drop({"C:\\A\\x.txt", "D:\\", "C:\\B\\yy.doc"});
-    ASSERT_EQ(Copy_Clipboard(hWndMain), 1);
-    ASSERT_TRUE(OpenClipboard(NULL));
-    HANDLE h = GetClipboardData(CF_TEXT);
-    SIZE_T size = GlobalSize(h);
-    CloseClipboard();
-    EXPECT_EQ(size, strlen("x.txt\nyy.doc") + 1);
+    EXPECT_EQ(ClipboardUnicode(), "<synthesized>");
 }
 
 TEST_F(ClipboardTest, TamselClearConfirmedEmptiesEverything)

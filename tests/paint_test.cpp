@@ -50,7 +50,8 @@ protected:
         return px;
     }
 
-    // The same page drawn independently with TextOutA.
+    // The same page drawn independently, with TextOutW of each name's
+    // Unicode form.
     std::vector<DWORD> Expected(int cx, int cy)
     {
         HDC screen = GetDC(hWndMain);
@@ -63,8 +64,9 @@ protected:
         SetTextColor(mem, fontcolor);
         SetBkColor(mem, RGB(255, 255, 255));
         for (int k = 0; k * yChar < cy && nVscrollPos + k < (int)names.size(); k++) {
-            const std::string &n = names[nVscrollPos + k];
-            TextOutA(mem, -nHscrollPos * xChar, k * yChar, n.c_str(), (int)n.size());
+            wchar_t w[256];
+            const int n = MultiByteToWideChar(CP_ACP, 0, names[nVscrollPos + k].c_str(), -1, w, 256);
+            TextOutW(mem, -nHscrollPos * xChar, k * yChar, w, n - 1);
         }
         SelectObject(mem, oldFont);
         std::vector<DWORD> px = Pixels(mem, cx, cy);
@@ -101,6 +103,23 @@ TEST_F(PaintTest, TopLeftAfterADrop)
     ExpectPage();
     names.resize(1);   // a list of one name is painted too
     Drop(names);
+    ExpectPage();
+}
+
+TEST_F(PaintTest, KanjiInAWesternFontPaintAsThemselves)
+{
+    // A face the chooser gives the Western script (character set 0) would
+    // read the bytes as code page 1252 letters.
+    for (std::string &n : names)
+        n = Sjis("C:\\データ\\表示") + n;
+    Drop(names);
+    LOGFONTA lf = {};
+    lf.lfHeight = -16;
+    lf.lfCharSet = ANSI_CHARSET;
+    lstrcpyA(lf.lfFaceName, "DejaVu Sans");
+    CloseFont();
+    hnewsfont = CreateFontIndirectA(&lf);
+    RedrawWindow(hWndMain, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     ExpectPage();
 }
 

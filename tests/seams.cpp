@@ -14,6 +14,7 @@ int writes = 0;
 bool shortWrites = false;
 int profileWritesBeforeFailure = -1;
 int profileWrites = 0;
+UINT acp = 0;
 DWORD fileDialogError = 0;
 OPENFILENAMEA *fileDialogRequest = nullptr;
 std::string *fileDialogStart = nullptr;
@@ -30,6 +31,7 @@ void Reset()
     shortWrites = false;
     profileWritesBeforeFailure = -1;
     profileWrites = 0;
+    acp = 0;
     fileDialogError = 0;
     fileDialogRequest = nullptr;
     fileDialogStart = nullptr;
@@ -69,6 +71,7 @@ static HGLOBAL WINAPI SeamGlobalFree(HGLOBAL hMem);
 static BOOL WINAPI SeamWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nBytes, LPDWORD lpnWritten,
                                  LPOVERLAPPED lpOverlapped);
 static BOOL WINAPI SeamGetOpenFileNameA(LPOPENFILENAMEA ofn);
+static UINT WINAPI SeamGetACP(void);
 static BOOL WINAPI SeamWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
 static DWORD WINAPI SeamCommDlgExtendedError(void);
 
@@ -77,6 +80,7 @@ SEAM(GlobalReAlloc, 12, SeamGlobalReAlloc);
 SEAM(GlobalFree, 4, SeamGlobalFree);
 SEAM(WriteFile, 20, SeamWriteFile);
 SEAM(GetOpenFileNameA, 4, SeamGetOpenFileNameA);
+SEAM(GetACP, 0, SeamGetACP);
 SEAM(WritePrivateProfileStringA, 16, SeamWritePrivateProfileStringA);
 SEAM(CommDlgExtendedError, 0, SeamCommDlgExtendedError);
 
@@ -126,6 +130,11 @@ static BOOL WINAPI SeamWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nBytes, L
     if (seam::shortWrites)
         nBytes /= 2;
     return real_WriteFile(hFile, lpBuffer, nBytes, lpnWritten, lpOverlapped);
+}
+
+static UINT WINAPI SeamGetACP(void)
+{
+    return seam::acp ? seam::acp : real_GetACP();
 }
 
 // A profile that stops taking writes part of the way through.

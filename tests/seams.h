@@ -24,6 +24,8 @@ extern int writes;
 // The same for WritePrivateProfileStringA.
 extern int profileWritesBeforeFailure;
 extern int profileWrites;
+// Non-zero: the ANSI code page GetACP reports (Wine takes it from LANG).
+extern UINT acp;
 // True: each WriteFile writes half of what it is given and says so.
 extern bool shortWrites;
 

@@ -244,6 +244,8 @@ HDROP MakeDropW(const std::vector<std::string> &utf8Names)
         all.append(w, len);   // with its NUL
     }
     all += L'\0';
+    for (wchar_t &c : all)   // "\x01" stands for half a surrogate pair
+        c = c == 1 ? 0xD800 : c;
     return MakeDrop(all.data(), all.size() * sizeof(wchar_t), TRUE);
 }
 
@@ -331,9 +333,26 @@ void SetClipboardText(const std::string &text)
     CloseClipboard();
 }
 
+std::string ClipboardUnicode()
+{
+    if (!OpenClipboardSoon())
+        return "<not opened>";
+    std::string text = "<synthesized>";
+    HANDLE h = GetClipboardData(CF_UNICODETEXT);
+    if (EnumClipboardFormats(EnumClipboardFormats(0)) == CF_UNICODETEXT && h) {
+        char utf8[4096] = "";
+        WideCharToMultiByte(CP_UTF8, 0, (LPCWSTR)GlobalLock(h), -1, utf8, sizeof utf8, NULL, NULL);
+        GlobalUnlock(h);
+        text = utf8;
+    }
+    CloseClipboard();
+    return text;
+}
+
 struct HolderArgs {
     HANDLE release, opened;
     bool *holding;
+    DWORD ms;
 };
 
 static DWORD WINAPI HoldClipboard(void *p)
@@ -341,18 +360,18 @@ static DWORD WINAPI HoldClipboard(void *p)
     HolderArgs *a = (HolderArgs *)p;
     *a->holding = OpenClipboardSoon();
     SetEvent(a->opened);
-    WaitForSingleObject(a->release, INFINITE);
+    WaitForSingleObject(a->release, a->ms);
     if (*a->holding)
         CloseClipboard();
     delete a;
     return 0;
 }
 
-ClipboardHolder::ClipboardHolder()
+ClipboardHolder::ClipboardHolder(DWORD ms)
 {
     release = CreateEventA(NULL, TRUE, FALSE, NULL);
     opened = CreateEventA(NULL, TRUE, FALSE, NULL);
-    thread = CreateThread(NULL, 0, HoldClipboard, new HolderArgs{release, opened, &holding}, 0, NULL);
+    thread = CreateThread(NULL, 0, HoldClipboard, new HolderArgs{release, opened, &holding, ms}, 0, NULL);
     WaitForSingleObject(opened, 5000);
 }
 

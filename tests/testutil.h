@@ -67,7 +67,8 @@ extern WPARAM quitCode;
 
 // A drop handle as the shell builds it: a DROPFILES block followed by the
 // names, each NUL-terminated, and one more NUL.  ANSI names are code page
-// 932 bytes; wide names come from UTF-8.
+// 932 bytes; wide names come from UTF-8, "\x01" standing for a lone
+// surrogate.
 HDROP MakeDropA(const std::vector<std::string> &names);
 HDROP MakeDropW(const std::vector<std::string> &utf8Names);
 
@@ -87,12 +88,15 @@ protected:
 // The clipboard's CF_TEXT bytes; "<none>" when it holds no text.
 std::string ClipboardText();
 void SetClipboardText(const std::string &text);
+// CF_UNICODETEXT in UTF-8, when the copy placed it itself (listed right
+// after CF_TEXT, before the formats Windows makes from CF_TEXT).
+std::string ClipboardUnicode();
 
 // Holds the clipboard open from another thread while it lives, as another
 // program would.
 class ClipboardHolder {
 public:
-    ClipboardHolder();
+    explicit ClipboardHolder(DWORD ms = INFINITE);   // or only for ms
     ~ClipboardHolder();
     bool holding = false;
 private:

@@ -115,6 +115,21 @@ TEST_F(WindowTest, WideDropKeepsOnlyNamesCodePage932HoldsExactlyAndSaysSo)
     EXPECT_EQ(box.utf8.find("ほか"), std::string::npos) << "all five are shown";
 }
 
+TEST_F(WindowTest, UnicodeCodePageTakesEveryWholeName)
+{
+    // Where Windows uses UTF-8 as its ANSI code page, the names are UTF-8
+    // bytes: every character fits, and only broken UTF-16 is left out.
+    direct_copy_on = 0;
+    seam::acp = CP_UTF8;
+    DialogAnswerer answer(Press(IDOK));
+    const std::vector<std::string> whole = {"C:\\uni\\café.txt", "C:\\uni\\report¥draft.txt", "C:\\😀\\表.txt"};
+    SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropW({whole[0], "C:\\bad\\\x01.txt", whole[1], whole[2]}), 0);
+    Pump();
+    EXPECT_EQ(ReadList(hFNameTopList), whole);
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_NE(answer.seen[0].utf8.find("にない文字を含む名前: 1 個"), std::string::npos) << answer.seen[0].utf8;
+}
+
 TEST_F(WindowTest, SecondDropReplacesTheFirstAndShowsItsTop)
 {
     direct_copy_on = 0;
@@ -259,14 +274,6 @@ TEST_F(WindowTest, DropPastTheHandleLimitKeepsWorking)
     EXPECT_EQ(Caption(), "Tamsel32 3-Files");
     EXPECT_EQ(ClipboardText(), "C:\\a\nC:\\b\nC:\\c");
     EXPECT_EQ(answer.seen.size(), 2u);   // only the clear's question more
-}
-
-TEST_F(WindowTest, MinimisedSizeIsAnsweredWithoutDefaultProcessing)
-{
-    int x = xClient, y = yClient;
-    EXPECT_EQ(SendMessageA(hWndMain, WM_SIZE, SIZE_MINIMIZED, 0), 0);
-    EXPECT_EQ(xClient, x);
-    EXPECT_EQ(yClient, y);
 }
 
 TEST_F(WindowTest, EndOfSessionIsAllowedAndWritesNothing)
