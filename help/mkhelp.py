@@ -10,7 +10,8 @@ the file, all numbers little-endian:
   header       magic 0x00035F3F, directory offset, -1, file size
   internal files, each a 9-byte header (reserved size, used size, flags)
   followed by its data:
-    |SYSTEM    version 3.1 header and records: title, contents topic
+    |SYSTEM    version 3.1 header and records: title, contents topic, the
+               main window with the title as its caption
     |FONT      face names and font descriptors
     |TOPIC     4 KB blocks, each a 12-byte block header and topic links
     |CONTEXT   B+ tree: context-name hash -> topic offset
@@ -73,7 +74,7 @@ def parse(source):
         para.clear()
 
     for line in source.splitlines():
-        if line.startswith('#'):
+        if line.startswith('#') or line.startswith('K '):   # comments; index keywords
             continue
         if line.startswith('= '):
             flush()
@@ -199,9 +200,19 @@ def btree(entries, structure, page_size, flags):
     return header + page + b'\0' * (page_size - len(page))
 
 
+def window_record(caption):
+    """A window definition: the main window, its caption the help's title
+    (without one the viewer shows its own name).  Only the name and the
+    caption are marked valid; position, size and colours stay the viewer's."""
+    data = struct.pack('<H10s9s51s', 0x0002 | 0x0004, b'', b'main', caption.encode('cp1252'))
+    data += bytes(18)     # position, size, maximize flag, two colours
+    return struct.pack('<HH', 6, len(data)) + data
+
+
 def system_file(title, contents):
     records = struct.pack('<HH', 1, len(title) + 1) + title.encode('cp1252') + b'\0'
     records += struct.pack('<HHI', 3, 4, contents)
+    records += window_record(title)
     return struct.pack('<HHHIH', 0x036C, 21, 1, 0, 0) + records
 
 

@@ -5,10 +5,11 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=$ROOT/build
 
+# fp-utils brings chmcmd and chmls, which build and read back TAMSEL.CHM.
 PACKAGES="cmake ninja-build googletest
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 xvfb xdotool x11-apps x11-utils imagemagick xclip
-  python3 python3-xlib locales fonts-ipafont-gothic fonts-dejavu-core"
+  python3 python3-xlib locales fonts-ipafont-gothic fonts-dejavu-core fp-utils"
 
 export LANG=ja_JP.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all}

@@ -4,6 +4,7 @@
 #include <string.h>
 #include <windows.h>
 #include <shlobj.h>     /* DROPFILES: the layout of a drop block */
+#include <htmlhelp.h>   /* the HH_ commands; HtmlHelpA itself is loaded at run time */
 
 #include "TAMSEL.H"
 #include "GSTRLIST.H"
@@ -198,7 +199,12 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int cmdS
     if (!CreateMyWindow(hInstance, cmdShow))
         return 0;
 
+    /* The keys of the menu commands: a command that is gray in the menu
+       is not sent (the menu state is brought up to date first). */
+    HACCEL hAccel = LoadAcceleratorsA(hInstance, szAppName);
     while (GetMessageA(&msg, NULL, 0, 0)) {
+        if (hAccel && TranslateAcceleratorA(hWndMain, hAccel, &msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -265,6 +271,7 @@ int CreateMyWindow(HINSTANCE hInstance, int cmdShow)
 }
 
 static void Left_Out_MesBox(HWND hWnd);
+static void Close_Help(HWND hWnd);
 
 static void Show_Wait_Cursor(void)
 {
@@ -312,6 +319,7 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         break;
 
     case WM_DESTROY:
+        Close_Help(hWnd);
         CloseFont();
         PostQuitMessage(0);
         return 0;
@@ -386,25 +394,101 @@ static const char szNoFileText[]    = "No File name!!";
 static const char szNoFileCaption[] = "FILE NAME COPY";
 static const char szSaveTitle[]     = "Save Name";
 static const char szHelpFile[]      = "TAMSEL.HLP";
+static const char szHtmlHelpFile[]  = "TAMSEL.CHM";
 static const char szHelpOnHelp[]    = "WINHELP.HLP";
+static const char szUsingThisHelp[] = "::/using_help.htm";
 
-/* The program's help file lies beside the executable; ask for it by its
-   full path so that it is found whatever the current directory. */
-static void Show_Help_Index(HWND hWnd)
+/* HTML Help, loaded on first use: the program imports only what every
+   32-bit Windows has, and starts where HTML Help is missing. */
+typedef HWND (WINAPI *HTMLHELPA)(HWND hwndCaller, LPCSTR pszFile, UINT uCommand, DWORD_PTR dwData);
+static HTMLHELPA pHtmlHelpA;        /* null until loaded, or where it cannot be */
+static BOOL bHtmlHelpTried;
+static BOOL bWinHelpOpened;         /* the older viewer was asked for a file */
+
+static HTMLHELPA Html_Help(void)
+{
+    if (!bHtmlHelpTried) {
+        bHtmlHelpTried = TRUE;
+        HMODULE hHelp = LoadLibraryA("hhctrl.ocx");
+        if (hHelp)
+            pHtmlHelpA = (HTMLHELPA)(void *)GetProcAddress(hHelp, "HtmlHelpA");
+    }
+    return pHtmlHelpA;
+}
+
+/* A help file beside the executable, by its full path so that it is found
+   whatever the current directory; with lpszTopic appended when given.
+   FALSE when the path does not fit. */
+static BOOL Help_Path(LPSTR szPath, int nSize, LPCSTR lpszFile, LPCSTR lpszTopic)
+{
+    if (!szAppDirectryName[0]
+        || lstrlenA(szAppDirectryName) + lstrlenA(lpszFile) + lstrlenA(lpszTopic) >= nSize)
+        return FALSE;
+    lstrcpyA(szPath, szAppDirectryName);
+    lstrcatA(szPath, lpszFile);
+    lstrcatA(szPath, lpszTopic);
+    return TRUE;
+}
+
+/* Opens TAMSEL.CHM, with uCommand and lpszTopic as HtmlHelpA takes them.
+   FALSE where there is no such file, no HTML Help, or it would not open
+   the file: the caller then turns to WinHelp. */
+static BOOL Show_Html_Help(HWND hWnd, UINT uCommand, LPCSTR lpszTopic)
+{
+    char szPath[MAX_PATH + 32];
+    if (!Help_Path(szPath, sizeof szPath, szHtmlHelpFile, "") || !File_Exists(szPath) || !Html_Help())
+        return FALSE;
+    if (lpszTopic)
+        lstrcatA(szPath, lpszTopic);   /* the room was counted above */
+    if (pHtmlHelpA(hWnd, szPath, uCommand, 0))
+        return TRUE;
+    /* A help file whose index cannot be shown opens at its contents. */
+    return uCommand == HH_DISPLAY_INDEX && pHtmlHelpA(hWnd, szPath, HH_DISPLAY_TOC, 0) != NULL;
+}
+
+static void Show_Win_Help(HWND hWnd, LPCSTR lpszFile, BOOL bBesideProgram)
 {
     char szHelpPath[MAX_PATH];
-    if (szAppDirectryName[0] && strlen(szAppDirectryName) + sizeof szHelpFile <= sizeof szHelpPath) {
-        lstrcpyA(szHelpPath, szAppDirectryName);
-        lstrcatA(szHelpPath, szHelpFile);
-    } else {
-        lstrcpyA(szHelpPath, szHelpFile);
-    }
+    if (!bBesideProgram || !Help_Path(szHelpPath, sizeof szHelpPath, lpszFile, ""))
+        lstrcpynA(szHelpPath, lpszFile, sizeof szHelpPath);
+    bWinHelpOpened = TRUE;
     WinHelpA(hWnd, szHelpPath, HELP_INDEX, 0);
+}
+
+/* Help > Index and F1: TAMSEL.CHM at its index where HTML Help can show
+   it (every Windows from 98 on, the only help of Windows 10 and 11), else
+   TAMSEL.HLP in the older viewer. */
+static void Show_Help_Index(HWND hWnd)
+{
+    if (!Show_Html_Help(hWnd, HH_DISPLAY_INDEX, NULL))
+        Show_Win_Help(hWnd, szHelpFile, TRUE);
+}
+
+/* Help > Using Help: the CHM's own topic on its window, else the system's
+   help on help. */
+static void Show_Using_Help(HWND hWnd)
+{
+    if (!Show_Html_Help(hWnd, HH_DISPLAY_TOPIC, szUsingThisHelp))
+        Show_Win_Help(hWnd, szHelpOnHelp, FALSE);
+}
+
+/* The help windows the program opened go with it. */
+static void Close_Help(HWND hWnd)
+{
+    if (pHtmlHelpA)
+        pHtmlHelpA(NULL, NULL, HH_CLOSE_ALL, 0);
+    if (bWinHelpOpened) {
+        char szHelpPath[MAX_PATH];
+        if (Help_Path(szHelpPath, sizeof szHelpPath, szHelpFile, ""))
+            WinHelpA(hWnd, szHelpPath, HELP_QUIT, 0);
+    }
 }
 
 LRESULT WMCommand(HWND hWnd, WPARAM wParam)
 {
-    switch (wParam) {
+    /* The command in the low word: a menu sends 0 in the high word, an
+       accelerator 1. */
+    switch (LOWORD(wParam)) {
     case IDM_SAVE:
         if (!TotalNumberOfFiles)
             break;
@@ -471,7 +555,7 @@ LRESULT WMCommand(HWND hWnd, WPARAM wParam)
         break;
 
     case IDM_USINGHELP:
-        WinHelpA(hWnd, szHelpOnHelp, HELP_INDEX, 0);
+        Show_Using_Help(hWnd);
         break;
 
     case IDM_ABOUT:

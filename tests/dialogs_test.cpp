@@ -194,7 +194,7 @@ TEST_F(CommandTest, OnlySaveOptionReturnsOne)
     EXPECT_EQ(Command(IDM_SAVEOPTION), 1);
     EXPECT_TRUE(FileExists(ini));
     EXPECT_EQ(Command(999), 0);
-    EXPECT_EQ(Command(MAKEWPARAM(IDM_SAVEOPTION, 1)), 0);   // the whole wParam counts
+    EXPECT_EQ(Command(MAKEWPARAM(IDM_SAVEOPTION, 1)), 1);   // as an accelerator sends it
     DialogAnswerer answer(Press(IDCANCEL));
     EXPECT_EQ(Command(IDM_CLIPCLEAR), 0);
     EXPECT_EQ(Command(IDM_NAMECOPY), 0);

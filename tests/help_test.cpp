@@ -1,8 +1,11 @@
-// Help > Index from the running program opens TAMSEL.HLP (built beside the
-// test program) at its index page in the system's help viewer.
+// Help > Index from the running program opens TAMSEL.CHM (built beside the
+// test program) in HTML Help, and without it TAMSEL.HLP at its index page
+// in the older help viewer.
 #include <gtest/gtest.h>
 
 #include "TAMSEL.H"
+#include <commctrl.h>
+
 #include "testutil.h"
 
 namespace {
@@ -41,12 +44,12 @@ BOOL CALLBACK CollectRichText(HWND hwnd, LPARAM lParam)
     return TRUE;
 }
 
-// The help viewer's window whose caption holds `title`, waited for.
-HWND WaitForHelp(const char *title)
+// The top-level window of class cls whose caption holds `title`, waited for.
+HWND WaitForHelp(const char *title, const char *cls = "MS_WINHELP", int tries = 200)
 {
-    for (int i = 0; i < 200; i++) {
+    for (int i = 0; i < tries; i++) {
         Pump();
-        Search s = {"MS_WINHELP", title, NULL};
+        Search s = {cls, title, NULL};
         EnumWindows(FindTopLevel, (LPARAM)&s);
         if (s.found)
             return s.found;
@@ -74,22 +77,56 @@ BOOL CALLBACK CountBoxes(HWND hwnd, LPARAM lParam)
 
 class HelpTest : public MainWindowTest {
 protected:
+    const std::string chm = ExeDir() + "TAMSEL.CHM";
     void TearDown() override
     {
-        std::string help = ExeDir() + "TAMSEL.HLP";
-        WinHelpA(hWndMain, help.c_str(), HELP_QUIT, 0);
+        MoveFileA((chm + ".away").c_str(), chm.c_str());
         MainWindowTest::TearDown();
     }
 };
 
-TEST_F(HelpTest, IndexCommandOpensTheHelpAtItsIndexPage)
+TEST_F(HelpTest, IndexOpensTheHtmlHelpWindowWhichClosesWithTheProgram)
 {
+    ASSERT_TRUE(FileExists(chm));
+    EXPECT_EQ(SendMessageA(hWndMain, WM_COMMAND, IDM_INDEX, 0), 0);
+    HWND help = WaitForHelp("Tamsel32 Help", "HH Parent");
+    ASSERT_NE(help, nullptr) << "no HTML Help window";
+    char title[64];
+    GetWindowTextA(help, title, sizeof title);
+    EXPECT_STREQ(title, "Tamsel32 Help");
+    DWORD pid = 0;
+    GetWindowThreadProcessId(help, &pid);
+    EXPECT_EQ(pid, GetCurrentProcessId());
+    // The contents tree holds the seventeen topics (the pages themselves
+    // need an HTML engine, which this Wine has not).
+    HWND tree = NULL;
+    for (int i = 0; i < 100 && !tree; i++, Pump())
+        tree = FindWindowExA(FindWindowExA(help, NULL, "HH Child", NULL), NULL, "SysTreeView32", NULL);
+    EXPECT_EQ(tree ? SendMessageA(tree, TVM_GETCOUNT, 0, 0) : 0, 17);
+
+    // Using Help stays with HTML Help (its topic cannot be seen without an
+    // HTML engine): no older viewer comes up within a second.
+    EXPECT_EQ(SendMessageA(hWndMain, WM_COMMAND, IDM_USINGHELP, 0), 0);
+    EXPECT_EQ(WaitForHelp("", "MS_WINHELP", 20), nullptr);
+
+    SendMessageA(hWndMain, WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_FALSE(IsWindow(help));
+    EXPECT_EQ(quitCode, 0u);
+}
+
+TEST_F(HelpTest, WithoutTheChmIndexOpensTheOlderHelpAtItsIndexPage)
+{
+    ASSERT_TRUE(MoveFileA(chm.c_str(), (chm + ".away").c_str()));
     ASSERT_TRUE(FileExists(ExeDir() + "TAMSEL.HLP"));
     EXPECT_EQ(SendMessageA(hWndMain, WM_COMMAND, IDM_INDEX, 0), 0);
 
-    // The viewer shows the file's page; its caption stays its own.
+    // The viewer shows the file's page under the file's title.
     HWND help = WaitForHelp("");
     ASSERT_NE(help, nullptr) << "no help window";
+    char title[128];
+    GetWindowTextA(help, title, sizeof title);
+    EXPECT_STREQ(title, "Tamsel32 Help");
     std::string text;
     for (int i = 0; i < 100 && text.find("Tamsel32 turns files into text") == std::string::npos; i++) {
         text.clear();
@@ -104,6 +141,10 @@ TEST_F(HelpTest, IndexCommandOpensTheHelpAtItsIndexPage)
     GetWindowThreadProcessId(help, &boxes.pid);
     EnumWindows(CountBoxes, (LPARAM)&boxes);
     EXPECT_EQ(boxes.count, 0) << "the viewer showed an error box";
+    SendMessageA(hWndMain, WM_CLOSE, 0, 0);   // which closes the viewer
+    for (int i = 0; i < 100 && IsWindow(help); i++)
+        Sleep(50);
+    EXPECT_FALSE(IsWindow(help));
 }
 
 }  // namespace

@@ -110,7 +110,7 @@ def paragraph(link, len1, len2, pos, jumps):
 
 
 def read(data):
-    """{'title', 'contents', 'topics': [(offset, title)], 'files', 'contexts'}"""
+    """{'title', 'caption', 'contents', 'topics': [(offset, title)], 'files', 'contexts'}"""
     need(len(data) >= 16 and u32(data, 0) == 0x00035F3F, 'not a help file (magic)')
     need(u32(data, 12) == len(data), 'file size in the header is %d, the file %d' % (u32(data, 12), len(data)))
     directory = internal_file(data, u32(data, 4), 'directory')
@@ -127,7 +127,7 @@ def read(data):
     system = files['|SYSTEM']
     need(u16(system, 0) == 0x036C and u16(system, 4) == 1, '|SYSTEM: bad magic or major version')
     need(u16(system, 2) > 16 and u16(system, 10) == 0, 'only uncompressed 3.1 files are read here')
-    title, contents, at = None, None, 12
+    title, contents, caption, at = None, None, None, 12
     while at + 4 <= len(system):
         kind, size = u16(system, at), u16(system, at + 2)
         need(at + 4 + size <= len(system), '|SYSTEM: record runs past the end')
@@ -136,6 +136,9 @@ def read(data):
         elif kind == 3:
             need(size == 4, '|SYSTEM: contents record size')
             contents = u32(system, at + 4)
+        elif kind == 6:
+            need(size == 90, '|SYSTEM: window record size')
+            caption = cstr(system, at + 4 + 21)[0].decode('cp1252')
         at += 4 + size
 
     font = files['|FONT']
@@ -181,7 +184,7 @@ def read(data):
     for h, o in contexts:
         need(o in offsets, '|CONTEXT: hash %d names no topic' % h)
     need(contents in offsets, 'the contents topic is no topic')
-    return {'title': title, 'contents': contents, 'topics': topics,
+    return {'title': title, 'caption': caption, 'contents': contents, 'topics': topics,
             'files': sorted(files), 'contexts': dict(contexts), 'jumps': jumps}
 
 

@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
-"""The built help file read back by the reader, against its source; and the
-reader itself refusing malformed files.
+"""The built help files read back against their source: TAMSEL.HLP by the
+reader, which also refuses malformed files, and TAMSEL.CHM by chmls.
 
-Usage: test_helpfile.py TAMSEL.HLP TAMSEL.txt"""
+Usage: test_helpfile.py TAMSEL.HLP TAMSEL.CHM TAMSEL.txt"""
+import html
 import os
 import re
 import struct
+import subprocess
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [HERE, os.path.join(HERE, '..'), os.path.join(HERE, '..', '..', 'help')]
@@ -27,14 +30,50 @@ def rejects(data, what):
     check(False, 'rejects %s' % what)
 
 
+def sitemap(path):
+    """[(name, [page])] of a contents or index file, in its order."""
+    text = open(path, encoding='utf-8').read()
+    return [(html.unescape(re.search(r'name="Name" value="([^"]*)"', o).group(1)), re.findall(r'name="Local" value="([^"]*)"', o))
+            for o in re.findall(r'<object type="text/sitemap">(.*?)</object>', text, re.S)]
+
+
+def check_chm(chm, text, topics):
+    out = tempfile.mkdtemp()
+    subprocess.run(['chmls', 'extractall', chm, out], check=True, capture_output=True)
+    system = subprocess.run(['chmls', 'printsystem', chm], capture_output=True, text=True).stdout
+    windows = subprocess.run(['chmls', 'printwindows', chm], capture_output=True, text=True).stdout
+    check(re.search(r'Title from \[options\]\s*:Tamsel32 Help', system) is not None, 'the CHM is titled')
+    check(re.search(r'Default topic from \[options\]\s*:index.htm', system) is not None, 'it opens at the index')
+    check(re.search(r'search is on\s*:\s*1', system) is not None, 'it has full-text search')
+    check(re.search(r'navigation pane styles\s*:\s*00000520', windows) is not None
+          and 'Title Bar Text                            : Tamsel32 Help' in windows,
+          'its window "Tamsel32 Help" has the Contents, Index and Search tabs')
+    pages = {f for f in os.listdir(out) if f.endswith('.htm')}
+    check(pages == {c + '.htm' for c, _ in topics}, 'one page per topic')
+    contents = sitemap(os.path.join(out, 'TAMSEL.hhc'))
+    check(contents == [(t, [c + '.htm']) for c, t in topics], 'the contents list the topics in order')
+    index = {name: targets for name, targets in sitemap(os.path.join(out, 'TAMSEL.hhk'))}
+    words = [(w.strip(), c) for c, ks in re.findall(r'^= (\S+) .+\n(?:K (.+))?', text, re.M) for w in ks.split(';') if w.strip()]
+    check(len(words) > len(topics) and all(c + '.htm' in index.get(w, []) for w, c in words),
+          'the index holds the source\'s %d keywords' % len(words))
+    links, plain = [], True
+    for p in pages:
+        body = open(os.path.join(out, p), encoding='utf-8').read()
+        links += re.findall(r'href="([^"]*)"', body)
+        plain &= 'charset=utf-8' in body and not re.search(r'(src=|url\(|//)', body.split('<body>')[1])
+    check(len(links) >= len(topics) and all(link in pages for link in links),
+          '%d links, each to a page of the file' % len(links))
+    check(plain, 'every page states its charset and loads nothing from outside')
+
+
 def main():
-    hlp, source = sys.argv[1], sys.argv[2]
+    hlp, chm, source = sys.argv[1], sys.argv[2], sys.argv[3]
     data = open(hlp, 'rb').read()
     text = open(source, encoding='utf-8').read()
     topics = re.findall(r'^= (\S+) (.+)$', text, re.M)
 
     info = read(data)
-    check(info['title'] == 'Tamsel32 Help', 'title %r' % info['title'])
+    check(info['title'] == info['caption'] == 'Tamsel32 Help', 'title %r, window caption %r' % (info['title'], info['caption']))
     check(len(info['topics']) == len(topics), '%d topics, as in the source' % len(info['topics']))
     check([t for _, t in info['topics']] == [t for _, t in topics], 'topic titles in source order')
     check(info['contents'] == info['topics'][0][1] or info['contents'] == info['topics'][0][0],
@@ -47,6 +86,8 @@ def main():
           'every context name leads to its topic')
     check(len(info['jumps']) >= len(topics) and all(j in info['contexts'] for j in info['jumps']),
           '%d jumps, each to a topic' % len(info['jumps']))
+
+    check_chm(chm, text, topics)
 
     # Malformed files.
     bad = bytearray(data)
