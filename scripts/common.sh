@@ -5,11 +5,12 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=$ROOT/build
 
-# fp-utils brings chmcmd and chmls, which build and read back TAMSEL.CHM.
+# fp-utils brings chmcmd and chmls, which build and read back TAMSEL.CHM;
+# fonts-wine the Marlett font of the caption buttons.
 PACKAGES="cmake ninja-build googletest
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 xvfb xdotool x11-apps x11-utils imagemagick xclip
-  python3 python3-xlib locales fonts-ipafont-gothic fonts-dejavu-core fp-utils"
+  python3 python3-xlib locales fonts-ipafont-gothic fonts-dejavu-core fp-utils fonts-wine"
 
 export LANG=ja_JP.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -112,7 +113,9 @@ XVFB_PID=""
 start_xvfb() {
     local n=77
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # In a session of its own: Ctrl+C in the terminal must not take the
+    # display away from Wine before Wine has ended.
+    setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do
         [ -e "/tmp/.X11-unix/X$n" ] && break
@@ -138,6 +141,9 @@ start_wine() {
         "$TAMSEL_WINE" wineboot -i >/dev/null 2>&1 || true
         echo "$kind" > "$WINEPREFIX/.made-by"
     fi
+    # Wine draws the caption buttons with Marlett, which Debian ships apart.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    [ -f "$fonts/marlett.ttf" ] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
     wineserver -p >/dev/null 2>&1 || true   # one may be running already
     # There is no window manager: Wine draws frames and captions itself, and
     # does not wait for a manager when a window goes away.
@@ -156,5 +162,6 @@ start_wine() {
 
 stop_all() {
     wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
 }

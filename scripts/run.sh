@@ -10,13 +10,22 @@ build_all --target Tamsel32 helpfile
 if [ -z "${DISPLAY:-}" ]; then
     start_xvfb
     echo "== No display: Tamsel32 runs in a virtual one ($DISPLAY); set DISPLAY to see it on your screen."
+    echo "   A picture of it: xwd -display $DISPLAY -root | convert xwd:- tamsel.png"
+    echo "   (an open menu comes out black there; take it by its own window:"
+    echo "    xwd -display $DISPLAY -id \$(DISPLAY=$DISPLAY xdotool search --classname tamsel32.exe | tail -1) | convert xwd:- menu.png)"
 fi
 trap stop_all EXIT
 start_wine
+exe=$BUILD/x86_64/Tamsel32.exe
 if [ "$RUNS_32BIT" = 1 ]; then
+    exe=$BUILD/i686/Tamsel32.exe
     echo "== Starting the 32-bit Tamsel32 (build/i686/Tamsel32.exe)"
-    "$TAMSEL_WINE" "$BUILD/i686/Tamsel32.exe"
 else
     echo "== Starting the x86_64 Tamsel32 (build/x86_64/Tamsel32.exe): $NO_32BIT_WHY"
-    "$TAMSEL_WINE" "$BUILD/x86_64/Tamsel32.exe"
 fi
+echo "   Closing its window, or Ctrl+C here, ends the run."
+# Ctrl+C ends the program through stop_all, quietly: not by the signal,
+# which would have Wine report its lost display.
+trap 'exit 0' INT
+"$TAMSEL_WINE" "$exe" &
+wait $! || true

@@ -14,10 +14,10 @@ TEST(Resources, MenuHasEveryCommandInOrder)
     HMENU bar = LoadMenuA(Module(), "TAMSEL32");
     ASSERT_NE(bar, nullptr);
     const struct { const char *popup; std::vector<std::pair<const char *, int>> items; } expected[] = {
-        {"&File", {{"&Save", 106}, {"Save &As", 103}, {nullptr, 0}, {"E&xit", 101}}},
-        {"&Edit", {{"Name&Copy", 104}, {"Clip &Board Clear", 107}, {"&Tamsel Clear", 108}}},
+        {"&File", {{"&Save\tCtrl+S", 106}, {"Save &As", 103}, {nullptr, 0}, {"E&xit", 101}}},
+        {"&Edit", {{"Name&Copy\tCtrl+C", 104}, {"Clip &Board Clear", 107}, {"&Tamsel Clear", 108}}},
         {"&Option", {{"Copy &Option", 105}, {"&Font", 109}, {nullptr, 0}, {"&Save Option", 110}}},
-        {"&Help", {{"&Index", 4}, {"&Using Help", 3}, {nullptr, 0}, {"&About", 102}}},
+        {"&Help", {{"&Index\tF1", 4}, {"&Using Help", 3}, {nullptr, 0}, {"&About", 102}}},
     };
     ASSERT_EQ(GetMenuItemCount(bar), 4);
     char text[64];

@@ -2,7 +2,8 @@
 """End to end: the built program in a fresh folder under Wine, files dropped
 on it from outside through X drag-and-drop, then its caption, its profile,
 the clipboard and a screenshot checked from outside Wine, and the list
-scrolled with real key presses and wheel clicks.
+scrolled with real key presses and wheel clicks, and the command keys
+pressed.
 
 Usage: drop_e2e.py TAMSEL32_EXE WORK_DIR
 Needs DISPLAY, WINEPREFIX and the Wine environment of the test command."""
@@ -121,6 +122,28 @@ def check_scrolling(box):
         check(moved and returned, '%s scrolls the list and %s brings back its top-left' % (away_name, back_name))
 
 
+def check_keys(box, expected):
+    """Ctrl+C copies the list, F1 opens the help, Ctrl+S asks for a file:
+    real key presses on the focused window."""
+    x, y, w, h = box
+    focus = ['xdotool', 'mousemove', str(x + w // 2), str(y + h // 2), 'click', '1']
+    subprocess.run(['xclip', '-selection', 'clipboard'], input=b'before', timeout=5,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(['xdotool', 'key', 'ctrl+c'])
+    clip = wait_for(lambda: run('xclip', '-o', '-selection', 'clipboard'), expected)
+    check(clip == expected, 'Ctrl+C copies the list')
+    subprocess.run(['xdotool', 'key', 'F1'])
+    check(find_window('Tamsel32 Help$', 10) is not None, 'F1 opens the help window')
+    subprocess.run(focus)
+    time.sleep(0.3)
+    subprocess.run(['xdotool', 'key', 'ctrl+s'])
+    dialog = find_window('Save Name$', 10)
+    check(dialog is not None, 'Ctrl+S, with no file chosen yet, opens the Save Name dialog')
+    if dialog:
+        dx, dy, _, _ = geometry(dialog)   # an empty corner takes the keyboard
+        subprocess.run(['xdotool', 'mousemove', str(dx + 2), str(dy + 2), 'click', '1', 'key', 'Escape'])
+
+
 def dos_path(unix_path):
     return 'Z:' + unix_path.replace('/', '\\')
 
@@ -133,6 +156,7 @@ def main():
     os.makedirs(app)
     os.makedirs(files)
     shutil.copy(exe, os.path.join(app, 'Tamsel32.exe'))
+    shutil.copy(os.path.join(os.path.dirname(exe), 'TAMSEL.CHM'), app)
     names = ['report.txt', 'read me.txt', '表データ.csv'] + [
         'section %02d of the yearly report, final version.txt' % i for i in range(1, 18)]
     paths = []
@@ -185,6 +209,7 @@ def main():
         check(float(dark or 0) > 150, 'the names are drawn in the window (%s dark pixels); see %s' % (dark, shot))
 
         check_scrolling((x, y, w, h))
+        check_keys((x, y, w, h), expected)
     finally:
         subprocess.run(['xdotool', 'search', '--name', '^Tamsel32', 'windowclose'], capture_output=True)
         try:

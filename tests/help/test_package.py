@@ -47,8 +47,11 @@ with zipfile.ZipFile(sys.argv[1]) as z:
     dlls = [d.upper() for d in re.findall(r'DLL Name: (\S+)', objdump(exe, '-p'))]
     check(set(dlls) <= EVERY_WINDOWS, 'importing only what every Windows has: %s' % ', '.join(dlls))
     check(read(z.read('Tamsel32-1.0/TAMSEL.HLP'))['title'] == 'Tamsel32 Help', 'TAMSEL.HLP reads back')
-    readme = z.read('Tamsel32-1.0/README.txt').decode('ascii')
-    check(all(w in readme for w in ('Save As', 'Copy Option', 'Tamsel32.INI', 'Known limits')),
-          'the README covers the commands, the settings and the limits')
+    check('.debug' not in objdump(exe, '-h'), 'stripped of its debugging sections')
+    raw = z.read('Tamsel32-1.0/README.txt')
+    check(raw.count(b'\n') == raw.count(b'\r\n') > 0, 'README.txt has CR LF line ends')
+    readme = raw.decode('ascii')
+    check(all(w in readme for w in ('Save As', 'Copy Option', 'Tamsel32.INI', 'Known limits', 'Messages')),
+          'the README covers the commands, the settings, the messages and the limits')
 
 finish()
