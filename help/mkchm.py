@@ -15,7 +15,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from mkhelp import parse  # noqa: E402
+from mkhelp import keywords, parse  # noqa: E402
 
 TITLE = 'Tamsel32 Help'
 # The window: tri-pane with Contents, Index and Search tabs, kept in step
@@ -72,21 +72,6 @@ def paragraph_html(text):
     return '<p>' + ''.join(out) + '</p>'
 
 
-def keywords(source):
-    """{context: [keyword]} from the source's "K word; word" lines, each
-    topic's title first."""
-    found = {}
-    context = None
-    for line in source.splitlines():
-        m = re.match(r'^= (\S+) (.+)$', line)
-        if m:
-            context = m.group(1)
-            found[context] = [m.group(2).strip()]
-        elif line.startswith('K ') and context:
-            found[context] += [k.strip() for k in line[2:].split(';') if k.strip()]
-    return found
-
-
 def write(path, text):
     with open(path, 'w', encoding='utf-8', newline='\r\n') as f:
         f.write(text)
@@ -103,10 +88,7 @@ def build(source, out_chm, work):
         ENTRY.format(name=html.escape(title), targets=TARGET.format(page=page_name(context)))
         for context, title, _ in topics)))
     titles = {context: title for context, title, _ in topics}
-    index = {}
-    for context, words in keywords(source).items():
-        for word in words:
-            index.setdefault(word, []).append(context)
+    index = keywords(source)
     entries = []
     for word in sorted(index, key=str.lower):
         contexts = index[word]

@@ -16,6 +16,9 @@ the file, all numbers little-endian:
     |TOPIC     4 KB blocks, each a 12-byte block header and topic links
     |CONTEXT   B+ tree: context-name hash -> topic offset
     |TTLBTREE  B+ tree: topic offset -> topic title
+    |KWBTREE   B+ tree: index keyword -> its count of topics and where in
+               |KWDATA their offsets begin
+    |KWDATA    the topic offsets of the keywords, one after another
   directory    B+ tree: internal file name -> offset of its header
 """
 import re
@@ -228,17 +231,45 @@ def font_file():
     return data
 
 
+def keywords(source):
+    """{keyword: [context]}: each topic's title and the words of its "K"
+    lines, in the order of the topics."""
+    found = {}
+    context = None
+    for line in source.splitlines():
+        m = re.match(r'^= (\S+) (.+)$', line)
+        if m:
+            context = m.group(1)
+            found.setdefault(m.group(2).strip(), []).append(context)
+        elif line.startswith('K ') and context:
+            for word in filter(None, (w.strip() for w in line[2:].split(';'))):
+                found.setdefault(word, []).append(context)
+    return found
+
+
+def keyword_files(source, offsets_by_context):
+    """|KWBTREE and |KWDATA: the keywords sorted as the viewer looks them up."""
+    entries, data = [], b''
+    for word, contexts in sorted(keywords(source).items(), key=lambda kv: kv[0].lower()):
+        entries.append(word.encode('cp1252') + b'\0' + struct.pack('<HI', len(contexts), len(data)))
+        data += b''.join(struct.pack('<I', offsets_by_context[c]) for c in contexts)
+    return btree(entries, 'z2l', 0x0800, 0x0002), data
+
+
 def build(source):
     topics = parse(source)
     if not topics:
         sys.exit('mkhelp: no topics')
     topic_data, offsets = build_topic(topics)
+    kwbtree, kwdata = keyword_files(source, {c: offsets[n] for n, (c, _, _) in enumerate(topics)})
     contexts = sorted((context_hash(c), offsets[n]) for n, (c, _, _) in enumerate(topics))
     files = {
         '|SYSTEM': system_file(topics[0][1], offsets[0]),
         '|FONT': font_file(),
         '|TOPIC': topic_data,
         '|CONTEXT': btree([struct.pack('<iI', h, o) for h, o in contexts], 'L4', 0x0800, 0x0002),
+        '|KWBTREE': kwbtree,
+        '|KWDATA': kwdata,
         '|TTLBTREE': btree([struct.pack('<I', offsets[n]) + t.encode('cp1252') + b'\0'
                             for n, (_, t, _) in enumerate(topics)], 'Lz', 0x0800, 0x0002),
     }

@@ -110,7 +110,7 @@ def paragraph(link, len1, len2, pos, jumps):
 
 
 def read(data):
-    """{'title', 'caption', 'contents', 'topics': [(offset, title)], 'files', 'contexts'}"""
+    """{'title', 'caption', 'contents', 'keywords': {word: [offset]}, 'topics': [(offset, title)], 'files', 'contexts'}"""
     need(len(data) >= 16 and u32(data, 0) == 0x00035F3F, 'not a help file (magic)')
     need(u32(data, 12) == len(data), 'file size in the header is %d, the file %d' % (u32(data, 12), len(data)))
     directory = internal_file(data, u32(data, 4), 'directory')
@@ -184,8 +184,16 @@ def read(data):
     for h, o in contexts:
         need(o in offsets, '|CONTEXT: hash %d names no topic' % h)
     need(contents in offsets, 'the contents topic is no topic')
+
+    def keyword(page, at):
+        word, at = cstr(page, at)
+        count, where = struct.unpack_from('<HI', page, at)
+        need(where + 4 * count <= len(files['|KWDATA']), '|KWBTREE: %r points past |KWDATA' % word)
+        return (word.decode('cp1252'), list(struct.unpack_from('<%dI' % count, files['|KWDATA'], where))), at + 6
+    keywords = dict(btree_leaves(files['|KWBTREE'], '|KWBTREE', keyword)) if '|KWBTREE' in files else {}
+    need(all(o in offsets for os_ in keywords.values() for o in os_), '|KWDATA: a keyword names no topic')
     return {'title': title, 'caption': caption, 'contents': contents, 'topics': topics,
-            'files': sorted(files), 'contexts': dict(contexts), 'jumps': jumps}
+            'files': sorted(files), 'contexts': dict(contexts), 'jumps': jumps, 'keywords': keywords}
 
 
 if __name__ == '__main__':

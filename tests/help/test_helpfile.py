@@ -37,7 +37,7 @@ def sitemap(path):
             for o in re.findall(r'<object type="text/sitemap">(.*?)</object>', text, re.S)]
 
 
-def check_chm(chm, text, topics):
+def check_chm(chm, words, topics):
     out = tempfile.mkdtemp()
     subprocess.run(['chmls', 'extractall', chm, out], check=True, capture_output=True)
     system = subprocess.run(['chmls', 'printsystem', chm], capture_output=True, text=True).stdout
@@ -53,9 +53,8 @@ def check_chm(chm, text, topics):
     contents = sitemap(os.path.join(out, 'TAMSEL.hhc'))
     check(contents == [(t, [c + '.htm']) for c, t in topics], 'the contents list the topics in order')
     index = {name: targets for name, targets in sitemap(os.path.join(out, 'TAMSEL.hhk'))}
-    words = [(w.strip(), c) for c, ks in re.findall(r'^= (\S+) .+\n(?:K (.+))?', text, re.M) for w in ks.split(';') if w.strip()]
-    check(len(words) > len(topics) and all(c + '.htm' in index.get(w, []) for w, c in words),
-          'the index holds the source\'s %d keywords' % len(words))
+    check(all(c + '.htm' in index.get(w, []) for w, c in words),
+          'the CHM\'s index holds them too')
     links, plain = [], True
     for p in pages:
         body = open(os.path.join(out, p), encoding='utf-8').read()
@@ -78,7 +77,7 @@ def main():
     check([t for _, t in info['topics']] == [t for _, t in topics], 'topic titles in source order')
     check(info['contents'] == info['topics'][0][1] or info['contents'] == info['topics'][0][0],
           'the help opens at the first topic, the index')
-    check(info['files'] == ['|CONTEXT', '|FONT', '|SYSTEM', '|TOPIC', '|TTLBTREE'],
+    check(info['files'] == ['|CONTEXT', '|FONT', '|KWBTREE', '|KWDATA', '|SYSTEM', '|TOPIC', '|TTLBTREE'],
           'internal files %s' % info['files'])
     offsets = [o for o, _ in info['topics']]
     check(len(set(offsets)) == len(offsets), 'every topic has its own offset')
@@ -87,7 +86,13 @@ def main():
     check(len(info['jumps']) >= len(topics) and all(j in info['contexts'] for j in info['jumps']),
           '%d jumps, each to a topic' % len(info['jumps']))
 
-    check_chm(chm, text, topics)
+    # The index keywords: each topic's title and its "K" words.
+    words = [(t, c) for c, t in topics] + [
+        (w.strip(), c) for c, ks in re.findall(r'^= (\S+) .+\n(?:K (.+))?', text, re.M) for w in ks.split(';') if w.strip()]
+    at = {c: offsets[n] for n, (c, _) in enumerate(topics)}
+    check(len(words) > len(topics) and all(at[c] in info['keywords'].get(w, []) for w, c in words),
+          'the HLP\'s index holds the source\'s %d keywords' % len(words))
+    check_chm(chm, words, topics)
 
     # Malformed files.
     bad = bytearray(data)
@@ -108,7 +113,7 @@ def main():
     # A topic link whose next link points back at itself.
     names = {}
     page = directory + 9 + 38 + 8
-    for _ in range(5):
+    for _ in range(len(info['files'])):
         end = data.index(b'\0', page)
         names[data[page:end].decode()] = struct.unpack_from('<I', data, end + 1)[0]
         page = end + 5
