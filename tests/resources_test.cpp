@@ -1,5 +1,4 @@
-// The program's resources, loaded from the built module: the menu and the
-// string table in code page 932.
+// The program's menu, loaded from the built module.
 #include <gtest/gtest.h>
 
 #include "TAMSEL.H"
@@ -46,31 +45,6 @@ TEST(Resources, MenuHasEveryCommandInOrder)
         }
     }
     DestroyMenu(bar);
-}
-
-TEST(Resources, StringTableInCodePage932)
-{
-    const struct { UINT id; const char *utf8; } strings[] = {
-        {1, "Tamsel32"}, {2, "1.0"},
-        {103, "ﾄﾞﾗｯｸﾞされたﾈｰﾑを名前を付けて保存"},
-        {104, "ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰします"},
-        {105, "ｸﾘｯﾌﾟﾎﾞｰﾄﾞﾍｺﾋﾟｰする内容を設定します"},
-        {106, "ﾄﾞﾗｯｸﾞされたﾈｰﾑを保存"},
-        {107, "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容をｸﾘｱｰします"},
-        {108, "ﾄﾞﾗｯｸﾞされた内容をｸﾘｱｰします"},
-        {109, "表示ﾌｫﾝﾄを切り替えます"},
-        {110, "ｵﾌﾟｼｮﾝ内容を保存します"},
-    };
-    char buff[256];
-    for (const auto &s : strings) {
-        SCOPED_TRACE(s.id);
-        ASSERT_GT(LoadStringA(Module(), s.id, buff, sizeof buff), 0);
-        EXPECT_EQ(std::string(buff), Sjis(s.utf8));
-    }
-    // Half-width katakana are one byte each.
-    LoadStringA(Module(), 106, buff, sizeof buff);
-    EXPECT_EQ((unsigned char)buff[0], 0xC4u);   // ﾄ
-    EXPECT_EQ(LoadStringA(Module(), 3, buff, sizeof buff), 0);
 }
 
 }  // namespace
