@@ -170,7 +170,7 @@ def main():
     proc = subprocess.Popen([os.environ.get('TAMSEL_WINE', 'wine'), program, paths[0]],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        wid = find_window('Tamsel32')
+        wid = find_window('Tamsel32$')
         check(wid is not None, 'the main window appears')
         if wid is None:
             return
@@ -186,6 +186,10 @@ def main():
                   'the profile holds the three sections')
         x, y, w, h = geometry(wid)
         check((w, h) == (280, 200), 'the window is 280 x 200 (%d x %d)' % (w, h))
+
+        # Ctrl+C on the empty list: its menu item is gray, so nothing happens.
+        subprocess.run(['xdotool', 'mousemove', str(x + w // 2), str(y + h // 2), 'click', '1', 'key', 'ctrl+c'])
+        check(find_window('FILE NAME COPY$', 2) is None, 'Ctrl+C does nothing while NameCopy is gray')
 
         # xclip stays behind to serve the text until another program takes
         # the clipboard: it must not hold CTest's output pipe meanwhile.
