@@ -6,6 +6,8 @@
 #include "TAMSEL.H"
 #include <commctrl.h>
 
+#include "seams.h"
+
 #include "testutil.h"
 
 namespace {
@@ -145,6 +147,13 @@ TEST_F(HelpTest, WithoutTheChmIndexOpensTheOlderHelpAtItsIndexPage)
     for (int i = 0; i < 100 && IsWindow(help); i++)
         Sleep(50);
     EXPECT_FALSE(IsWindow(help));
+}
+
+TEST_F(HelpTest, WithoutHtmlHelpIndexOpensTheOlderHelp)
+{
+    seam::noHtmlHelp = true;   // TAMSEL.CHM is there, hhctrl.ocx is not
+    EXPECT_EQ(SendMessageA(hWndMain, WM_COMMAND, IDM_INDEX, 0), 0);
+    EXPECT_NE(WaitForHelp("Tamsel32 Help"), nullptr);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ bool shortWrites = false;
 int profileWritesBeforeFailure = -1;
 int profileWrites = 0;
 UINT acp = 0;
+bool noHtmlHelp = false;
 DWORD fileDialogError = 0;
 OPENFILENAMEA *fileDialogRequest = nullptr;
 std::string *fileDialogStart = nullptr;
@@ -32,6 +33,7 @@ void Reset()
     profileWritesBeforeFailure = -1;
     profileWrites = 0;
     acp = 0;
+    noHtmlHelp = false;
     fileDialogError = 0;
     fileDialogRequest = nullptr;
     fileDialogStart = nullptr;
@@ -72,6 +74,7 @@ static BOOL WINAPI SeamWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nBytes, L
                                  LPOVERLAPPED lpOverlapped);
 static BOOL WINAPI SeamGetOpenFileNameA(LPOPENFILENAMEA ofn);
 static UINT WINAPI SeamGetACP(void);
+static HMODULE WINAPI SeamLoadLibraryA(LPCSTR name);
 static BOOL WINAPI SeamWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
 static DWORD WINAPI SeamCommDlgExtendedError(void);
 
@@ -81,6 +84,7 @@ SEAM(GlobalFree, 4, SeamGlobalFree);
 SEAM(WriteFile, 20, SeamWriteFile);
 SEAM(GetOpenFileNameA, 4, SeamGetOpenFileNameA);
 SEAM(GetACP, 0, SeamGetACP);
+SEAM(LoadLibraryA, 4, SeamLoadLibraryA);
 SEAM(WritePrivateProfileStringA, 16, SeamWritePrivateProfileStringA);
 SEAM(CommDlgExtendedError, 0, SeamCommDlgExtendedError);
 
@@ -135,6 +139,15 @@ static BOOL WINAPI SeamWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nBytes, L
 static UINT WINAPI SeamGetACP(void)
 {
     return seam::acp ? seam::acp : real_GetACP();
+}
+
+static HMODULE WINAPI SeamLoadLibraryA(LPCSTR name)
+{
+    if (seam::noHtmlHelp && !lstrcmpiA(name, "hhctrl.ocx")) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return NULL;
+    }
+    return real_LoadLibraryA(name);
 }
 
 // A profile that stops taking writes part of the way through.

@@ -26,6 +26,8 @@ extern int profileWritesBeforeFailure;
 extern int profileWrites;
 // Non-zero: the ANSI code page GetACP reports (Wine takes it from LANG).
 extern UINT acp;
+// True: LoadLibraryA finds no hhctrl.ocx, as on a Windows without HTML Help.
+extern bool noHtmlHelp;
 // True: each WriteFile writes half of what it is given and says so.
 extern bool shortWrites;
 
