@@ -179,15 +179,6 @@ TEST_F(ClipboardTest, TamselClearDeclinedKeepsNamesAndGoesToTheTop)
     EXPECT_EQ(nHscrollMax, hMax);   // the long names can still be scrolled to
 }
 
-TEST_F(ClipboardTest, TamselClearWithNoListChangesNothing)
-{
-    DialogAnswerer answer(Press(IDOK));
-    TamselClear(hWndMain);
-    EXPECT_EQ(answer.seen.size(), 1u);
-    EXPECT_EQ(hFNameTopList, nullptr);
-    EXPECT_EQ(TotalNumberOfFiles, 0u);
-}
-
 TEST_F(ClipboardTest, ClipBoardClearAsksFirst)
 {
     {

@@ -276,13 +276,6 @@ TEST_F(WindowTest, DropPastTheHandleLimitKeepsWorking)
     EXPECT_EQ(answer.seen.size(), 2u);   // only the clear's question more
 }
 
-TEST_F(WindowTest, EndOfSessionIsAllowedAndWritesNothing)
-{
-    DeleteFileA(ini.c_str());
-    EXPECT_EQ(SendMessageA(hWndMain, WM_QUERYENDSESSION, 0, 0), 1);
-    EXPECT_FALSE(FileExists(ini));
-}
-
 TEST_F(WindowTest, CloseFreesTheListAndEndsTheLoopWithZero)
 {
     direct_copy_on = 0;
