@@ -233,7 +233,6 @@ TEST_F(ProfileTest, OnlySaveOptionSaysWhenTheProfileCannotBeWritten)
 {
     // The start-up write fails quietly: nobody asked for it.
     DialogAnswerer answer(Press(IDOK));
-    seam::profileWrites = 0;
     seam::profileWritesBeforeFailure = 0;
     Get_Pro_File_Tm(NULL);
     EXPECT_EQ(seam::profileWrites, 1);
