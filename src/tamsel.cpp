@@ -98,6 +98,13 @@ int Set_Pro_File_Name(LPCSTR lpszModuleName)
     return 1;
 }
 
+/* The screen's work area: the screen less the task bar. */
+static void Get_Work_Area(RECT *prcWork)
+{
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, prcWork, 0))
+        SetRect(prcWork, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
 /* A stored size of 0 or less, or no number, opens the default size; one
    larger than the work area is cut to it, so that every edge and scroll
    bar can be reached. */
@@ -134,8 +141,7 @@ void Get_Pro_File_Tm(HINSTANCE hInstProf)
     }
 
     RECT rcWork;
-    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0))
-        SetRect(&rcWork, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    Get_Work_Area(&rcWork);
     cx_window_size = Read_Window_Size(KN_x_Size, DEFAULT_CX, rcWork.right - rcWork.left);
     cy_window_size = Read_Window_Size(KN_y_Size, DEFAULT_CY, rcWork.bottom - rcWork.top);
     direct_copy_on = Read_Option(KNd_copy, szTrue) ? 1 : 0;
@@ -235,8 +241,9 @@ int InitWindowclass(HINSTANCE hInstance)
 static void Keep_In_Work_Area(HWND hWnd)
 {
     RECT rc, rcWork;
-    if (!GetWindowRect(hWnd, &rc) || !SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0))
+    if (!GetWindowRect(hWnd, &rc))
         return;
+    Get_Work_Area(&rcWork);
     const int dx = rc.right > rcWork.right ? rcWork.right - rc.right : 0;
     const int dy = rc.bottom > rcWork.bottom ? rcWork.bottom - rc.bottom : 0;
     if (dx || dy)
@@ -417,16 +424,13 @@ static HTMLHELPA Html_Help(void)
 }
 
 /* A help file beside the executable, by its full path so that it is found
-   whatever the current directory; with lpszTopic appended when given.
-   FALSE when the path does not fit. */
-static BOOL Help_Path(LPSTR szPath, int nSize, LPCSTR lpszFile, LPCSTR lpszTopic)
+   whatever the current directory.  FALSE when the path does not fit. */
+static BOOL Help_Path(LPSTR szPath, int nSize, LPCSTR lpszFile)
 {
-    if (!szAppDirectryName[0]
-        || lstrlenA(szAppDirectryName) + lstrlenA(lpszFile) + lstrlenA(lpszTopic) >= nSize)
+    if (!szAppDirectryName[0] || lstrlenA(szAppDirectryName) + lstrlenA(lpszFile) >= nSize)
         return FALSE;
     lstrcpyA(szPath, szAppDirectryName);
     lstrcatA(szPath, lpszFile);
-    lstrcatA(szPath, lpszTopic);
     return TRUE;
 }
 
@@ -436,10 +440,11 @@ static BOOL Help_Path(LPSTR szPath, int nSize, LPCSTR lpszFile, LPCSTR lpszTopic
 static BOOL Show_Html_Help(HWND hWnd, UINT uCommand, LPCSTR lpszTopic)
 {
     char szPath[MAX_PATH + 32];
-    if (!Help_Path(szPath, sizeof szPath, szHtmlHelpFile, "") || !File_Exists(szPath) || !Html_Help())
+    const int nTopic = lpszTopic ? lstrlenA(lpszTopic) : 0;
+    if (!Help_Path(szPath, (int)sizeof szPath - nTopic, szHtmlHelpFile) || !File_Exists(szPath) || !Html_Help())
         return FALSE;
     if (lpszTopic)
-        lstrcatA(szPath, lpszTopic);   /* the room was counted above */
+        lstrcatA(szPath, lpszTopic);   /* its room was kept above */
     if (pHtmlHelpA(hWnd, szPath, uCommand, 0))
         return TRUE;
     /* A help file whose index cannot be shown opens at its contents. */
@@ -449,7 +454,7 @@ static BOOL Show_Html_Help(HWND hWnd, UINT uCommand, LPCSTR lpszTopic)
 static void Show_Win_Help(HWND hWnd, LPCSTR lpszFile, BOOL bBesideProgram)
 {
     char szHelpPath[MAX_PATH];
-    if (!bBesideProgram || !Help_Path(szHelpPath, sizeof szHelpPath, lpszFile, ""))
+    if (!bBesideProgram || !Help_Path(szHelpPath, sizeof szHelpPath, lpszFile))
         lstrcpynA(szHelpPath, lpszFile, sizeof szHelpPath);
     bWinHelpOpened = TRUE;
     WinHelpA(hWnd, szHelpPath, HELP_INDEX, 0);
@@ -479,7 +484,7 @@ static void Close_Help(HWND hWnd)
         pHtmlHelpA(NULL, NULL, HH_CLOSE_ALL, 0);
     if (bWinHelpOpened) {
         char szHelpPath[MAX_PATH];
-        if (Help_Path(szHelpPath, sizeof szHelpPath, szHelpFile, ""))
+        if (Help_Path(szHelpPath, sizeof szHelpPath, szHelpFile))
             WinHelpA(hWnd, szHelpPath, HELP_QUIT, 0);
     }
 }
@@ -960,26 +965,23 @@ int Copy_Clipboard(HWND hWnd)
     HGLOBAL hWide = Unicode_Text(hText);   /* without it, CF_TEXT alone */
 
     /* Everything is ready before the clipboard is opened and emptied, so
-       that a busy clipboard keeps what it holds. */
-    if (!Open_Clipboard_Soon(hWnd)) {
-        GlobalFree(hText);
-        if (hWide)
-            GlobalFree(hWide);
-        Mem_error_MesBox();
-        return 0;
-    }
-    EmptyClipboard();
-    if (!SetClipboardData(CF_TEXT, hText)) {
+       that a busy clipboard keeps what it holds.  A block the clipboard
+       takes is the system's from then on. */
+    BOOL bPlaced = FALSE;
+    if (Open_Clipboard_Soon(hWnd)) {
+        EmptyClipboard();
+        bPlaced = SetClipboardData(CF_TEXT, hText) != NULL;
+        if (bPlaced && hWide && SetClipboardData(CF_UNICODETEXT, hWide))
+            hWide = 0;
         CloseClipboard();
+    }
+    if (hWide)
+        GlobalFree(hWide);
+    if (!bPlaced) {
         GlobalFree(hText);
-        if (hWide)
-            GlobalFree(hWide);
         Mem_error_MesBox();
         return 0;
     }
-    if (hWide && !SetClipboardData(CF_UNICODETEXT, hWide))
-        GlobalFree(hWide);
-    CloseClipboard();   /* the blocks are the system's now */
     return 1;
 }
 
