@@ -1,0 +1,156 @@
+/* Tamsel32: the list on the clipboard, and clearing the list or the
+   clipboard on request. */
+#include <string.h>
+#include <windows.h>
+
+#include "TAMSEL.H"
+#include "GSTRLIST.H"
+
+static const char szClearText[] =
+    "\x83^\x83\x80\x83Z\x83\x8b\x82\xf0\x83N\x83\x8a\x83" "A\x81[\x82\xb5\x82\xdc\x82\xb7";  /* タムセルをクリアーします */
+static const char szClearCaption[] = "Tamsel Clear !!";
+static const char szClipClearText[] =
+    "\x83N\x83\x8a\x83" "b\x83v\x83{\x81[\x83h\x82\xf0\x83N\x83\x8a\x83" "A\x81[\x82\xb5\x82\xdc\x82\xb7";  /* クリップボードをクリアーします */
+static const char szClipClearCaption[] = "Clip Board Clear !!";
+/* What is copied or saved of a name: all of it, or its file-name part. */
+LPCSTR Name_Piece(LPCSTR lpszName)
+{
+    return name_only_on == 1 ? File_Name_Part(lpszName) : lpszName;
+}
+
+/* Reads a node; a node that cannot be read counts as an empty name. */
+void Read_Name(HGLOBAL hNode, LPSTR szFileName)
+{
+    if (!String_List_Read(hNode, szFileName))
+        szFileName[0] = '\0';
+}
+
+/* Joins the pieces of the list's names as the copy puts them: the first
+   piece always, each later one after the separator unless it is empty.
+   With lpszText NULL it only measures; otherwise lpszText must hold the
+   measured length and its terminator.  Returns the length. */
+static SIZE_T Join_Names(LPSTR lpszText)
+{
+    char szFileName[NAME_BUFF_SIZE];
+    const SIZE_T nToken = (SIZE_T)lstrlenA(szToken);
+    SIZE_T nTotal = 0;
+
+    for (HGLOBAL hNode = hFNameTopList; hNode; hNode = String_List_Next(hNode)) {
+        Read_Name(hNode, szFileName);
+        LPCSTR lpszPiece = Name_Piece(szFileName);
+        const SIZE_T nPiece = (SIZE_T)lstrlenA(lpszPiece);
+        if (hNode != hFNameTopList) {
+            if (nPiece == 0)
+                continue;   /* an empty piece goes with its separator */
+            if (lpszText)
+                memcpy(lpszText + nTotal, szToken, nToken);
+            nTotal += nToken;
+        }
+        if (lpszText)
+            memcpy(lpszText + nTotal, lpszPiece, nPiece);
+        nTotal += nPiece;
+    }
+    if (lpszText)
+        lpszText[nTotal] = '\0';
+    return nTotal;
+}
+
+/* Clipboard managers, history and remote-desktop helpers hold the
+   clipboard for a few milliseconds at a time: try for about half a second
+   before calling it busy. */
+BOOL Open_Clipboard_Soon(HWND hWnd)
+{
+    for (int nTry = 1; !OpenClipboard(hWnd); nTry++) {
+        if (nTry == 10)
+            return FALSE;
+        Sleep(50);
+    }
+    return TRUE;
+}
+
+/* The text in Unicode, converted from the ANSI code page as the names are:
+   left to Windows, it would be converted with the code page of whatever
+   input language is active at the time.  0 when it cannot be had. */
+static HGLOBAL Unicode_Text(HGLOBAL hText)
+{
+    LPCSTR lpszText = (LPCSTR)GlobalLock(hText);
+    if (!lpszText)
+        return 0;
+    const int nWide = MultiByteToWideChar(CP_ACP, 0, lpszText, -1, NULL, 0);
+    HGLOBAL hWide = nWide > 0 ? GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)nWide * sizeof(WCHAR)) : 0;
+    LPWSTR lpszWide = hWide ? (LPWSTR)GlobalLock(hWide) : NULL;
+    if (lpszWide) {
+        MultiByteToWideChar(CP_ACP, 0, lpszText, -1, lpszWide, nWide);
+        GlobalUnlock(hWide);
+    } else if (hWide) {
+        GlobalFree(hWide);
+        hWide = 0;
+    }
+    GlobalUnlock(hText);
+    return hWide;
+}
+
+int Copy_Clipboard(HWND hWnd)
+{
+    /* Measured first, so that the block is allocated once at the text's
+       exact size: growing a block of megabytes name by name would copy it
+       over and over. */
+    const SIZE_T nLength = Join_Names(NULL);
+    HGLOBAL hText = GlobalAlloc(GMEM_MOVEABLE, nLength + 1);
+    LPSTR lpszText = hText ? (LPSTR)GlobalLock(hText) : NULL;
+    if (!lpszText) {
+        /* The clipboard keeps what it holds. */
+        if (hText)
+            GlobalFree(hText);
+        Mem_error_MesBox();
+        return 0;
+    }
+    Join_Names(lpszText);
+    GlobalUnlock(hText);
+    HGLOBAL hWide = Unicode_Text(hText);   /* without it, CF_TEXT alone */
+
+    /* Everything is ready before the clipboard is opened and emptied, so
+       that a busy clipboard keeps what it holds.  A block the clipboard
+       takes is the system's from then on. */
+    BOOL bPlaced = FALSE;
+    if (Open_Clipboard_Soon(hWnd)) {
+        EmptyClipboard();
+        bPlaced = SetClipboardData(CF_TEXT, hText) != NULL;
+        if (bPlaced && hWide && SetClipboardData(CF_UNICODETEXT, hWide))
+            hWide = 0;
+        CloseClipboard();
+    }
+    if (hWide)
+        GlobalFree(hWide);
+    if (!bPlaced) {
+        GlobalFree(hText);
+        Mem_error_MesBox();
+        return 0;
+    }
+    return 1;
+}
+
+void TamselClear(HWND hWnd)
+{
+    if (MessageBoxA(hWnd, szClearText, szClearCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return;
+    if (!hFNameTopList)
+        return;
+    DeleteAll_StringList(hFNameTopList);
+    hFNameTopList = 0;
+    TotalNumberOfFiles = 0;
+    maxfile_name_length = 0;
+}
+
+int ClipBoardClear(HWND hWnd)
+{
+    if (MessageBoxA(hWnd, szClipClearText, szClipClearCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return 1;
+    if (!Open_Clipboard_Soon(hWnd)) {
+        Mem_error_MesBox();
+        return 0;
+    }
+    EmptyClipboard();
+    CloseClipboard();
+    return 1;
+}

@@ -1,0 +1,287 @@
+/* Tamsel32: drop intake and the list display.  The names dropped from the
+   shell become the name list; the caption counts them and the client area
+   paints them, one per row. */
+#include <string.h>
+#include <windows.h>
+#include <shlobj.h>     /* DROPFILES: the layout of a drop block */
+
+#include "TAMSEL.H"
+#include "GSTRLIST.H"
+
+static const char szCaptionFormat[] = "Tamsel32 %d-Files";
+static const char szCaptionEmpty[]  = " Tamsel32 ";
+static const char szMemError[] =
+    "\x83\x81\x83\x82\x83\x8a\x82\xaa\x91\xab\x82\xe8\x82\xdc\x82\xb9\x82\xf1";  /* メモリが足りません */
+
+/* The list spends two movable handles per name, and a process has 65,536
+   of them for all its movable blocks.  A drop stops at this many names, as
+   when memory runs out, so that the clipboard text and the dialogs still
+   find handles to work with. */
+#define MAX_LIST_NAMES 32000
+
+/* Why Next_Drop_Name left a name out; an empty name is no loss. */
+#define NAME_EMPTY       0
+#define NAME_TOO_LONG   -1      /* over 255 bytes in the code page */
+#define NAME_UNMAPPABLE -2      /* holds a character the code page lacks */
+
+/* Converts a wide name to the ANSI code page, or measures it when lpszOut
+   is NULL.  Returns the bytes, 0 on failure; *pbLossy is set for a name
+   the code page cannot hold exactly.  No look-alikes: a best fit turns
+   "report¥draft.txt" into a path one folder deeper and "café" into
+   another file's name, and the default character '?' is a wildcard. */
+static int Wide_To_Ansi(LPCWSTR lpszWide, int nWide, LPSTR lpszOut, int nOut, BOOL *pbLossy)
+{
+    *pbLossy = FALSE;
+    if (GetACP() == CP_UTF8) {
+        /* UTF-8 holds every character, and refuses both the no-best-fit
+           flag and the default-character check: only broken UTF-16 fails. */
+        const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lpszWide, nWide, lpszOut, nOut, NULL, NULL);
+        *pbLossy = n == 0 && GetLastError() == ERROR_NO_UNICODE_TRANSLATION;
+        return n;
+    }
+    return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, lpszWide, nWide, lpszOut, nOut, NULL, pbLossy);
+}
+
+/* Copies the drop's name at *ppNames into szFileName in the ANSI code page
+   and moves *ppNames past it.  Returns the name's length, or one of the
+   NAME_ reasons above for a name the list cannot take: the readers copy
+   names into 256-byte buffers.  Walking the block once keeps a drop of n
+   names linear; asking DragQueryFileA for each name by index would walk
+   it from its start every time. */
+static int Next_Drop_Name(const BYTE **ppNames, BOOL bWide, LPSTR szFileName)
+{
+    if (bWide) {
+        LPCWSTR lpszWide = (LPCWSTR)*ppNames;
+        const int nWide = lstrlenW(lpszWide);
+        *ppNames += (nWide + 1) * sizeof(WCHAR);
+        if (nWide == 0)
+            return NAME_EMPTY;
+        BOOL bLossy;
+        const int nLength = Wide_To_Ansi(lpszWide, nWide, szFileName, NAME_BUFF_SIZE - 1, &bLossy);
+        if (nLength > 0 && !bLossy) {
+            szFileName[nLength] = '\0';
+            return nLength;
+        }
+        /* Too long as it stands; measured whole, it may be lossy too. */
+        if (nLength == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER)
+            Wide_To_Ansi(lpszWide, nWide, NULL, 0, &bLossy);
+        return bLossy ? NAME_UNMAPPABLE : NAME_TOO_LONG;
+    }
+    LPCSTR lpszName = (LPCSTR)*ppNames;
+    const int nLength = lstrlenA(lpszName);
+    *ppNames += nLength + 1;
+    if (nLength == 0)
+        return NAME_EMPTY;
+    if (nLength >= NAME_BUFF_SIZE)
+        return NAME_TOO_LONG;
+    memcpy(szFileName, lpszName, nLength + 1);
+    return nLength;
+}
+
+/* The names the last drop left out, for the box that tells the user: how
+   many for each reason, and the first few as they were dropped. */
+#define LEFT_OUT_SHOWN  5
+#define LEFT_OUT_CHARS  100     /* characters shown of each; longer ones are cut */
+
+struct Left_Out {
+    UINT  nTooLong;
+    UINT  nUnmappable;
+    UINT  nShown;
+    WCHAR szNames[LEFT_OUT_SHOWN][LEFT_OUT_CHARS + 2];   /* room for "…" and the NUL */
+};
+static Left_Out leftOut;
+
+/* Counts a name left out and keeps its first characters while there is
+   room: a wide name as it is, an ANSI one converted from the code page. */
+static void Note_Left_Out(int nReason, const BYTE *pName, BOOL bWide)
+{
+    if (nReason == NAME_TOO_LONG)
+        leftOut.nTooLong++;
+    else
+        leftOut.nUnmappable++;
+    if (leftOut.nShown == LEFT_OUT_SHOWN)
+        return;
+
+    LPWSTR szShown = leftOut.szNames[leftOut.nShown++];
+    int n;
+    BOOL bCut;
+    if (bWide) {
+        const int nWide = lstrlenW((LPCWSTR)pName);
+        n = nWide < LEFT_OUT_CHARS ? nWide : LEFT_OUT_CHARS;
+        memcpy(szShown, pName, n * sizeof(WCHAR));
+        if (n > 0 && IS_HIGH_SURROGATE(szShown[n - 1]))
+            n--;    /* no half of a pair at the cut */
+        bCut = n < nWide;
+    } else {
+        LPCSTR p = (LPCSTR)pName;
+        for (int nChars = 0; *p && nChars < LEFT_OUT_CHARS; nChars++)
+            p = CharNextA(p);
+        n = MultiByteToWideChar(CP_ACP, 0, (LPCSTR)pName, (int)(p - (LPCSTR)pName), szShown, LEFT_OUT_CHARS);
+        bCut = *p != '\0';
+    }
+    if (bCut)
+        szShown[n++] = 0x2026;   /* … */
+    szShown[n] = 0;
+}
+
+UINT WMDropFiles(WPARAM WParam, HWND)
+{
+    HDROP hDrop = (HDROP)WParam;
+    char szFileName[NAME_BUFF_SIZE];
+
+    ZeroMemory(&leftOut, sizeof leftOut);
+    const UINT nDropped = DragQueryFileA(hDrop, 0xFFFFFFFF, NULL, 0);
+    const DROPFILES *pDrop = nDropped ? (const DROPFILES *)GlobalLock(hDrop) : NULL;
+    if (!pDrop) {
+        DragFinish(hDrop);
+        return 0;
+    }
+
+    /* The old list goes only when the drop brings a name to replace it:
+       a drop that holds none the list can take changes nothing.  Count and
+       width cover only the names stored. */
+    const BYTE *pNames = (const BYTE *)pDrop + pDrop->pFiles;
+    BOOL bReplaced = FALSE;
+    BOOL bOutOfMemory = FALSE;
+    UINT nStored = 0;
+    int nLongest = 0;
+    HGLOBAL hLast = 0;
+    for (UINT i = 0; i < nDropped; i++) {
+        const BYTE *pName = pNames;
+        const int nLength = Next_Drop_Name(&pNames, pDrop->fWide, szFileName);
+        if (nLength < 0)
+            Note_Left_Out(nLength, pName, pDrop->fWide);
+        if (nLength <= 0)
+            continue;
+        if (!bReplaced) {
+            DeleteAll_StringList(hFNameTopList);
+            hFNameTopList = 0;
+            bReplaced = TRUE;
+        }
+
+        HGLOBAL hNode = nStored < MAX_LIST_NAMES ? String_list_add(szFileName, (UINT)nLength + 1, hLast) : 0;
+        if (!hNode) {
+            bOutOfMemory = TRUE;
+            break;
+        }
+        if (!hFNameTopList)
+            hFNameTopList = hNode;
+        hLast = hNode;
+        nStored++;
+        if (nLength > nLongest)
+            nLongest = nLength;
+    }
+    GlobalUnlock(hDrop);
+    DragFinish(hDrop);
+    if (!bReplaced)
+        return 0;
+
+    TotalNumberOfFiles = nStored;
+    maxfile_name_length = nLongest;
+    /* Only now, with the list, the count and the width in step and the drop
+       released: the window stays usable while the box is up, and a drop
+       or a clear made meanwhile must find a whole list. */
+    if (bOutOfMemory)
+        Mem_error_MesBox();
+    return nDropped;
+}
+
+/* Tells the user how many names the last drop left out, why, and the
+   first few of them: shown in Unicode, since the code page could not
+   hold some of them.  The box comes over the window as it now stands. */
+static void Left_Out_MesBox(HWND hWnd)
+{
+    const UINT nLeftOut = leftOut.nTooLong + leftOut.nUnmappable;
+    if (!nLeftOut)
+        return;
+    UpdateWindow(hWnd);
+    WCHAR szLine[128];
+    WCHAR szText[256 + LEFT_OUT_SHOWN * (LEFT_OUT_CHARS + 3)];
+    WCHAR szCaption[sizeof szAppName];
+
+    wsprintfW(szText, L"ドロップされた名前のうち %u 個はリストに入れられません。\n", nLeftOut);
+    if (leftOut.nTooLong) {
+        wsprintfW(szLine, L"\n・255 バイト (コードページ 932) を超える名前: %u 個", leftOut.nTooLong);
+        lstrcatW(szText, szLine);
+    }
+    if (leftOut.nUnmappable) {
+        wsprintfW(szLine, L"\n・コードページ 932 にない文字を含む名前: %u 個", leftOut.nUnmappable);
+        lstrcatW(szText, szLine);
+    }
+    lstrcatW(szText, L"\n");
+    for (UINT i = 0; i < leftOut.nShown; i++) {
+        lstrcatW(szText, L"\n");
+        lstrcatW(szText, leftOut.szNames[i]);
+    }
+    if (nLeftOut > leftOut.nShown) {
+        wsprintfW(szLine, L"\nほか %u 個", nLeftOut - leftOut.nShown);
+        lstrcatW(szText, szLine);
+    }
+    if (!MultiByteToWideChar(CP_ACP, 0, szAppName, -1, szCaption, sizeof szAppName))
+        szCaption[0] = 0;
+    MessageBoxW(hWnd, szText, szCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+/* WM_DROPFILES: take the names, then bring the caption, the scroll state,
+   the picture and the menu up to date; with direct copy on, copy next.
+   Names left out are told of last, over the new list, by which time the
+   posted copy has put the names kept on the clipboard. */
+void Drop_Intake(HWND hWnd, WPARAM wParam)
+{
+    Show_Wait_Cursor();
+    if (WMDropFiles(wParam, hWnd)) {
+        CaptionFileOpen(hWnd, TotalNumberOfFiles);
+        First_Scroll_Initial(hWnd, (int)TotalNumberOfFiles, maxfile_name_length);
+        InvalidateRect(hWnd, NULL, TRUE);
+        Post_Init_Menu(hWnd);
+        if (direct_copy_on == 1 && TotalNumberOfFiles)
+            PostMessageA(hWnd, WM_COMMAND, IDM_NAMECOPY, 0);
+    }
+    Left_Out_MesBox(hWnd);
+}
+
+void DrawFileName(HWND hWnd)
+{
+    PAINTSTRUCT ps;
+    char szFile_name[NAME_BUFF_SIZE];
+    WCHAR szWide[NAME_BUFF_SIZE];
+
+    HDC hDC = BeginPaint(hWnd, &ps);
+    SelectUser_Font(hDC, hnewsfont);
+    SetBkColor(hDC, RGB(255, 255, 255));
+
+    if (TotalNumberOfFiles >= 1) {
+        /* Row k shows name nVscrollPos + k, shifted left by the columns
+           scrolled off; the update region clips what need not be drawn. */
+        HGLOBAL hNode = String_List_Seek(hFNameTopList, nVscrollPos);
+        int Line_Position = 0;
+        for (int counter = nVscrollPos; counter < nVscrollPos + nPageMaxLines && hNode; counter++) {
+            /* Drawn in Unicode: TextOutA reads the bytes in the code page of
+               the font's character set, and a Western face would turn every
+               kana and kanji into other letters. */
+            const int nWide = String_List_Read(hNode, szFile_name)
+                ? MultiByteToWideChar(CP_ACP, 0, szFile_name, -1, szWide, NAME_BUFF_SIZE) : 0;
+            if (nWide > 1)
+                TextOutW(hDC, -nHscrollPos * xChar, Line_Position * yChar, szWide, nWide - 1);
+            Line_Position++;
+            hNode = String_List_Next(hNode);
+        }
+    }
+    EndPaint(hWnd, &ps);
+}
+
+void CaptionFileOpen(HWND hWnd, UINT Total_file)
+{
+    char buf[256];
+
+    if (Total_file != 0)
+        wsprintfA(buf, szCaptionFormat, (int)Total_file);
+    else
+        lstrcpyA(buf, szCaptionEmpty);
+    SetWindowTextA(hWnd, buf);
+}
+
+void Mem_error_MesBox(void)
+{
+    MessageBoxA(GetFocus(), szMemError, NULL, MB_OK | MB_ICONHAND | MB_SYSTEMMODAL);
+}
