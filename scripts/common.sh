@@ -63,13 +63,18 @@ install_missing() {
         apt-get update -qq
         apt-get install -y -qq --no-install-recommends $missing >/dev/null
     fi
-    # Wine takes its ANSI code page (932) from the Japanese locale.
-    if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-        echo "== Generating the ja_JP.UTF-8 locale"
-        sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-        grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
-        locale-gen >/dev/null
-    fi
+    # Wine takes its ANSI code page from the locale: 932 from the Japanese
+    # one; the English one (1252) runs the English messages.  Without a
+    # locale generated, Wine reads non-ASCII file names as garbage.
+    local loc
+    for loc in ja_JP en_US; do
+        if ! locale -a 2>/dev/null | grep -qi "^$loc\.utf-\?8$"; then
+            echo "== Generating the $loc.UTF-8 locale"
+            sed -i "s/^# *\($loc.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+            grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen || echo "$loc.UTF-8 UTF-8" >> /etc/locale.gen
+            locale-gen >/dev/null
+        fi
+    done
     choose_wine
 }
 

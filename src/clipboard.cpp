@@ -6,12 +6,6 @@
 #include "TAMSEL.H"
 #include "GSTRLIST.H"
 
-static const char szClearText[] =
-    "\x83^\x83\x80\x83Z\x83\x8b\x82\xf0\x83N\x83\x8a\x83" "A\x81[\x82\xb5\x82\xdc\x82\xb7";  /* タムセルをクリアーします */
-static const char szClearCaption[] = "Tamsel Clear !!";
-static const char szClipClearText[] =
-    "\x83N\x83\x8a\x83" "b\x83v\x83{\x81[\x83h\x82\xf0\x83N\x83\x8a\x83" "A\x81[\x82\xb5\x82\xdc\x82\xb7";  /* クリップボードをクリアーします */
-static const char szClipClearCaption[] = "Clip Board Clear !!";
 /* What is copied or saved of a name: all of it, or its file-name part. */
 LPCSTR Name_Piece(LPCSTR lpszName)
 {
@@ -68,6 +62,13 @@ BOOL Open_Clipboard_Soon(HWND hWnd)
     return TRUE;
 }
 
+/* Every try to open the clipboard failed: not a lack of memory, and
+   worth another try by the user. */
+static void Clipboard_Busy_MesBox(HWND hWnd)
+{
+    Message_Box(hWnd, IDS_CLIP_BUSY, IDS_CLIP_BUSY_CAP, MB_OK | MB_ICONEXCLAMATION);
+}
+
 /* The text in Unicode, converted from the ANSI code page as the names are:
    left to Windows, it would be converted with the code page of whatever
    input language is active at the time.  0 when it cannot be had. */
@@ -113,7 +114,8 @@ int Copy_Clipboard(HWND hWnd)
        that a busy clipboard keeps what it holds.  A block the clipboard
        takes is the system's from then on. */
     BOOL bPlaced = FALSE;
-    if (Open_Clipboard_Soon(hWnd)) {
+    const BOOL bOpened = Open_Clipboard_Soon(hWnd);
+    if (bOpened) {
         EmptyClipboard();
         bPlaced = SetClipboardData(CF_TEXT, hText) != NULL;
         if (bPlaced && hWide && SetClipboardData(CF_UNICODETEXT, hWide))
@@ -124,7 +126,10 @@ int Copy_Clipboard(HWND hWnd)
         GlobalFree(hWide);
     if (!bPlaced) {
         GlobalFree(hText);
-        Mem_error_MesBox();
+        if (bOpened)
+            Mem_error_MesBox();
+        else
+            Clipboard_Busy_MesBox(hWnd);
         return 0;
     }
     return 1;
@@ -132,7 +137,7 @@ int Copy_Clipboard(HWND hWnd)
 
 void TamselClear(HWND hWnd)
 {
-    if (MessageBoxA(hWnd, szClearText, szClearCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+    if (Message_Box(hWnd, IDS_CLEAR, IDS_CLEAR_CAP, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     if (!hFNameTopList)
         return;
@@ -144,10 +149,10 @@ void TamselClear(HWND hWnd)
 
 int ClipBoardClear(HWND hWnd)
 {
-    if (MessageBoxA(hWnd, szClipClearText, szClipClearCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+    if (Message_Box(hWnd, IDS_CLIPCLEAR, IDS_CLIPCLEAR_CAP, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return 1;
     if (!Open_Clipboard_Soon(hWnd)) {
-        Mem_error_MesBox();
+        Clipboard_Busy_MesBox(hWnd);
         return 0;
     }
     EmptyClipboard();

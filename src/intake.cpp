@@ -10,8 +10,6 @@
 
 static const char szCaptionFormat[] = "Tamsel32 %d-Files";
 static const char szCaptionEmpty[]  = " Tamsel32 ";
-static const char szMemError[] =
-    "\x83\x81\x83\x82\x83\x8a\x82\xaa\x91\xab\x82\xe8\x82\xdc\x82\xb9\x82\xf1";  /* メモリが足りません */
 
 /* The list spends two movable handles per name, and a process has 65,536
    of them for all its movable blocks.  A drop stops at this many names, as
@@ -29,7 +27,21 @@ static const char szMemError[] =
    the code page cannot hold exactly.  No look-alikes: a best fit turns
    "report¥draft.txt" into a path one folder deeper and "café" into
    another file's name, and the default character '?' is a wildcard. */
-static int Wide_To_Ansi(LPCWSTR lpszWide, int nWide, LPSTR lpszOut, int nOut, BOOL *pbLossy)
+/* Windows NT 4 refuses WC_NO_BEST_FIT_CHARS: there a name is converted
+   plainly and counts as held only if it converts back to itself.  (Only
+   measured, without lpszOut, a look-alike cannot be told.) */
+static int Wide_To_Ansi_Checked(LPCWSTR lpszWide, int nWide, LPSTR lpszOut, int nOut, BOOL *pbLossy)
+{
+    const int n = WideCharToMultiByte(CP_ACP, 0, lpszWide, nWide, lpszOut, nOut, NULL, pbLossy);
+    if (n <= 0 || *pbLossy || !lpszOut)
+        return n;
+    WCHAR szBack[NAME_BUFF_SIZE];
+    const int nBack = nWide <= NAME_BUFF_SIZE ? MultiByteToWideChar(CP_ACP, 0, lpszOut, n, szBack, NAME_BUFF_SIZE) : 0;
+    *pbLossy = nBack != nWide || memcmp(szBack, lpszWide, nWide * sizeof(WCHAR)) != 0;
+    return n;
+}
+
+int Wide_To_Ansi(LPCWSTR lpszWide, int nWide, LPSTR lpszOut, int nOut, BOOL *pbLossy)
 {
     *pbLossy = FALSE;
     if (GetACP() == CP_UTF8) {
@@ -39,7 +51,10 @@ static int Wide_To_Ansi(LPCWSTR lpszWide, int nWide, LPSTR lpszOut, int nOut, BO
         *pbLossy = n == 0 && GetLastError() == ERROR_NO_UNICODE_TRANSLATION;
         return n;
     }
-    return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, lpszWide, nWide, lpszOut, nOut, NULL, pbLossy);
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, lpszWide, nWide, lpszOut, nOut, NULL, pbLossy);
+    if (n != 0 || GetLastError() != ERROR_INVALID_FLAGS)
+        return n;
+    return Wide_To_Ansi_Checked(lpszWide, nWide, lpszOut, nOut, pbLossy);
 }
 
 /* Copies the drop's name at *ppNames into szFileName in the ANSI code page
@@ -181,9 +196,25 @@ UINT WMDropFiles(WPARAM WParam, HWND)
     /* Only now, with the list, the count and the width in step and the drop
        released: the window stays usable while the box is up, and a drop
        or a clear made meanwhile must find a whole list. */
-    if (bOutOfMemory)
+    if (bOutOfMemory) {
+        /* A drop made while the box is up reports its own names: this
+           drop's report is kept aside meanwhile. */
+        const Left_Out thisDrop = leftOut;
         Mem_error_MesBox();
+        leftOut = thisDrop;
+    }
     return nDropped;
+}
+
+/* Appends lpszMore to the text, cut to its buffer of nSize characters. */
+static void Append_Text(LPWSTR lpszText, int nSize, LPCWSTR lpszMore)
+{
+    const int nUsed = lstrlenW(lpszText);
+    int nMore = lstrlenW(lpszMore);
+    if (nMore > nSize - 1 - nUsed)
+        nMore = nSize - 1 - nUsed;
+    CopyMemory(lpszText + nUsed, lpszMore, nMore * sizeof(WCHAR));
+    lpszText[nUsed + nMore] = 0;
 }
 
 /* Tells the user how many names the last drop left out, why, and the
@@ -191,34 +222,42 @@ UINT WMDropFiles(WPARAM WParam, HWND)
    hold some of them.  The box comes over the window as it now stands. */
 static void Left_Out_MesBox(HWND hWnd)
 {
-    const UINT nLeftOut = leftOut.nTooLong + leftOut.nUnmappable;
+    /* Taken and cleared before the box, whose message loop may take in
+       another drop with a report of its own. */
+    const Left_Out report = leftOut;
+    ZeroMemory(&leftOut, sizeof leftOut);
+    const UINT nLeftOut = report.nTooLong + report.nUnmappable;
     if (!nLeftOut)
         return;
     UpdateWindow(hWnd);
-    WCHAR szLine[128];
-    WCHAR szText[256 + LEFT_OUT_SHOWN * (LEFT_OUT_CHARS + 3)];
-    WCHAR szCaption[sizeof szAppName];
+    const int nSize = 512 + LEFT_OUT_SHOWN * (LEFT_OUT_CHARS + 3);
+    WCHAR szText[nSize];
+    WCHAR szLine[256], szCount[12], szCodePage[12], szCaption[64];
 
-    wsprintfW(szText, L"ドロップされた名前のうち %u 個はリストに入れられません。\n", nLeftOut);
-    if (leftOut.nTooLong) {
-        wsprintfW(szLine, L"\n・255 バイト (コードページ 932) を超える名前: %u 個", leftOut.nTooLong);
-        lstrcatW(szText, szLine);
+    Number_Text(nLeftOut, szCount);
+    Format_Message(IDS_LEFT_OUT, szText, nSize, szCount, NULL);
+    Number_Text(GetACP(), szCodePage);
+    if (report.nTooLong) {
+        Number_Text(report.nTooLong, szCount);
+        Format_Message(IDS_LEFT_OUT_LONG, szLine, 256, szCodePage, szCount);
+        Append_Text(szText, nSize, szLine);
     }
-    if (leftOut.nUnmappable) {
-        wsprintfW(szLine, L"\n・コードページ 932 にない文字を含む名前: %u 個", leftOut.nUnmappable);
-        lstrcatW(szText, szLine);
+    if (report.nUnmappable) {
+        Number_Text(report.nUnmappable, szCount);
+        Format_Message(IDS_LEFT_OUT_LOST, szLine, 256, szCodePage, szCount);
+        Append_Text(szText, nSize, szLine);
     }
-    lstrcatW(szText, L"\n");
-    for (UINT i = 0; i < leftOut.nShown; i++) {
-        lstrcatW(szText, L"\n");
-        lstrcatW(szText, leftOut.szNames[i]);
+    Append_Text(szText, nSize, L"\n");
+    for (UINT i = 0; i < report.nShown; i++) {
+        Append_Text(szText, nSize, L"\n");
+        Append_Text(szText, nSize, report.szNames[i]);
     }
-    if (nLeftOut > leftOut.nShown) {
-        wsprintfW(szLine, L"\nほか %u 個", nLeftOut - leftOut.nShown);
-        lstrcatW(szText, szLine);
+    if (nLeftOut > report.nShown) {
+        Number_Text(nLeftOut - report.nShown, szCount);
+        Format_Message(IDS_LEFT_OUT_MORE, szLine, 256, szCount, NULL);
+        Append_Text(szText, nSize, szLine);
     }
-    if (!MultiByteToWideChar(CP_ACP, 0, szAppName, -1, szCaption, sizeof szAppName))
-        szCaption[0] = 0;
+    Load_Message(IDS_LEFT_OUT_CAP, szCaption, 64);
     MessageBoxW(hWnd, szText, szCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -283,5 +322,5 @@ void CaptionFileOpen(HWND hWnd, UINT Total_file)
 
 void Mem_error_MesBox(void)
 {
-    MessageBoxA(GetFocus(), szMemError, NULL, MB_OK | MB_ICONHAND | MB_SYSTEMMODAL);
+    Message_Box(GetFocus(), IDS_MEMORY, 0, MB_OK | MB_ICONHAND | MB_SYSTEMMODAL);
 }

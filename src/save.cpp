@@ -6,38 +6,30 @@
 #include "TAMSEL.H"
 #include "GSTRLIST.H"
 
-/* A file that cannot be written: the saved list or the profile. */
-static const char szWriteErrorText[] =
-    "\x8f\x91\x82\xab\x8d\x9e\x82\xdd\x82\xc9\x8e\xb8\x94s\x82\xb5\x82\xdc\x82\xb5\x82\xbd";  /* 書き込みに失敗しました */
-static const char szWriteErrorCaption[] =
-    "\x83t\x83@\x83" "C\x83\x8b\x83G\x83\x89\x81[ ";  /* ファイルエラー (with its blank) */
-static const char szOverwriteText[] =
-    "\x8f\xe3\x8f\x91\x82\xab\x82\xb5\x82\xdc\x82\xb7\x81" "A\x82\xe6\x82\xeb\x82\xb5\x82\xa2\x82\xc5\x82\xb7\x82\xa9\x81H";  /* 上書きします、よろしいですか？ */
-static const char szDialogErrorFormat[] =
-    "GetOpenFileName \x82\xc5\x83G\x83\x89\x81[ #%ld \x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd";  /* GetOpenFileName でエラー #%ld が発生しました */
-static const char szWarningCaption[] = "\x8cx\x8d\x90";  /* 警告 */
-static const char szFilter[] =
-    "\x82\xb7\x82\xd7\x82\xc4\x82\xcc\xcc\xa7\xb2\xd9 (*.*)\0*.*\0"   /* すべてのﾌｧｲﾙ (*.*) */
-    "\xc3\xb7\xbd\xc4\xcc\xa7\xb2\xd9 (*.txt)\0*.txt\0";              /* ﾃｷｽﾄﾌｧｲﾙ (*.txt) */
-static_assert(sizeof szFilter == 47, "two pairs and the closing NUL");
-
 /* The one report of a file that cannot be written: the saved list or the
    profile. */
 void Write_Error_MesBox(HWND hWnd)
 {
-    MessageBoxA(hWnd, szWriteErrorText, szWriteErrorCaption, MB_ICONEXCLAMATION);
+    Message_Box(hWnd, IDS_WRITE_ERROR, IDS_WRITE_ERROR_CAP, MB_ICONEXCLAMATION);
 }
 
 int CMUFileBox(HWND hWnd, LPCSTR BoxTitle, int in_out)
 {
     OPENFILENAMEA ofn;
     char szFile[sizeof szFName];
-    char Errstr[80];
+    char szFilter[128];
 
     /* The dialog works on a copy that starts from the last target: a
        failed dialog may leave anything in its buffer (the size it needs,
        for one), and Save must go on writing to the last target. */
     lstrcpynA(szFile, szFName, sizeof szFile);
+    /* The filter's pairs, kept in the string table split by '|'. */
+    const int nFilter = Load_Message_Ansi(IDS_FILTER, szFilter, sizeof szFilter);
+    for (char *p = szFilter; p < szFilter + nFilter; )
+        if (*p == '|')
+            *p++ = '\0';
+        else
+            p = CharNextA(p);
     ZeroMemory(&ofn, sizeof ofn);
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     ofn.hwndOwner = hWnd;
@@ -63,32 +55,32 @@ int CMUFileBox(HWND hWnd, LPCSTR BoxTitle, int in_out)
 
     const DWORD dwError = CommDlgExtendedError();
     if (dwError) {
-        wsprintfA(Errstr, szDialogErrorFormat, dwError);
-        MessageBoxA(hWnd, Errstr, szWarningCaption, MB_ICONHAND);
+        WCHAR szText[256], szCaption[64], szCode[12];
+        Number_Text(dwError, szCode);
+        Format_Message(IDS_DIALOG_ERROR, szText, 256, szCode, NULL);
+        Load_Message(IDS_DIALOG_ERROR_CAP, szCaption, 64);
+        MessageBoxW(hWnd, szText, szCaption, MB_ICONHAND);
     }
     return 0;
 }
 
-/* "Save To [ name ]", the name cut on a character boundary if the whole
-   would not fit the caption buffer. */
-static void Overwrite_Caption(LPSTR MessageCaption, int nSize)
+/* "Save To [ name ]", the name cut, between characters, so that the
+   whole fits the caption buffer. */
+static void Overwrite_Caption(LPWSTR MessageCaption, int nSize)
 {
-    static const char szHead[] = "Save To [ ";
-    static const char szTail[] = " ]";
-    const int nRoom = nSize - (int)(sizeof szHead - 1) - (int)(sizeof szTail - 1) - 1;
-
-    LPCSTR lpszName = File_Name_Part(szFName);
-    int nName = 0;
-    for (LPCSTR p = lpszName; *p; ) {
-        LPCSTR next = CharNextA(p);
-        if (nName + (next - p) > nRoom)
-            break;
-        nName += (int)(next - p);
-        p = next;
+    WCHAR szFormat[64], szName[NAME_BUFF_SIZE];
+    /* The room left beside the format, less its "%1". */
+    const int nRoom = nSize - 1 - (Load_Message(IDS_OVERWRITE_CAP, szFormat, 64) - 2);
+    int nName = MultiByteToWideChar(CP_ACP, 0, File_Name_Part(szFName), -1, szName, NAME_BUFF_SIZE) - 1;
+    if (nName < 0)
+        nName = 0;
+    if (nName > nRoom) {
+        nName = nRoom > 0 ? nRoom : 0;
+        if (nName > 0 && IS_HIGH_SURROGATE(szName[nName - 1]))
+            nName--;
     }
-    lstrcpyA(MessageCaption, szHead);
-    lstrcpynA(MessageCaption + sizeof szHead - 1, lpszName, nName + 1);
-    lstrcatA(MessageCaption, szTail);
+    szName[nName] = 0;
+    Format_Message(IDS_OVERWRITE_CAP, MessageCaption, nSize, szName, NULL);
 }
 
 /* Names are gathered in a buffer of this size and written together: one
@@ -125,14 +117,16 @@ int NameSave(HWND hWnd)
 {
     char szFileName[NAME_BUFF_SIZE];
     char szFtoken[NAME_BUFF_SIZE];
-    char MessageCaption[256];
+    WCHAR MessageCaption[256];
 
     /* Existence and creation by calls that take the whole path: the
        128-byte path of the old OpenFile record would refuse long ones. */
     const DWORD dwAttributes = GetFileAttributesA(szFName);
     if (dwAttributes != INVALID_FILE_ATTRIBUTES) {
-        Overwrite_Caption(MessageCaption, sizeof MessageCaption);
-        if (MessageBoxA(hWnd, szOverwriteText, MessageCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        WCHAR szText[256];
+        Overwrite_Caption(MessageCaption, 256);
+        Load_Message(IDS_OVERWRITE, szText, 256);
+        if (MessageBoxW(hWnd, szText, MessageCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
             return 0;
     }
 

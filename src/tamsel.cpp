@@ -195,8 +195,6 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
    Menu commands and menu state
    ------------------------------------------------------------------------ */
 
-static const char szNoFileText[]    = "No File name!!";
-static const char szNoFileCaption[] = "FILE NAME COPY";
 static const char szSaveTitle[]     = "Save Name";
 LRESULT WMCommand(HWND hWnd, WPARAM wParam)
 {
@@ -234,7 +232,7 @@ LRESULT WMCommand(HWND hWnd, WPARAM wParam)
             Show_Wait_Cursor();
             Copy_Clipboard(hWnd);
         } else {
-            MessageBoxA(hWnd, szNoFileText, szNoFileCaption, MB_OK | MB_ICONEXCLAMATION);
+            Message_Box(hWnd, IDS_NO_FILE, IDS_NO_FILE_CAP, MB_OK | MB_ICONEXCLAMATION);
         }
         break;
 

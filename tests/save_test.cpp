@@ -125,7 +125,7 @@ TEST_F(SaveTest, ExistingFileIsOverwrittenOnlyAfterTheQuestion)
         Pump();
         ASSERT_EQ(answer.seen.size(), 2u);
         EXPECT_EQ(answer.seen[1].caption, "Save To [ list.txt ]");
-        EXPECT_EQ(answer.seen[1].text, Sjis("上書きします、よろしいですか？"));
+        EXPECT_EQ(answer.seen[1].text, Sjis(Said("上書きします、よろしいですか？", "The file exists. Overwrite it?").c_str()));
         EXPECT_EQ(answer.seen[1].icon, (UINT)MB_ICONQUESTION);
         EXPECT_TRUE(answer.seen[1].hasCancel);
         EXPECT_EQ(ReadFileBytes(target), "old contents");
@@ -343,9 +343,8 @@ TEST_F(SaveTest, DialogIsAskedForAnyFileStartingFromTheLastTarget)
     EXPECT_EQ(request.lStructSize, 76u);   // the Windows 95 and NT 4 request
 #endif
     EXPECT_EQ(request.hwndOwner, hWndMain);
-    EXPECT_EQ(std::string(request.lpstrFilter, 47),
-              Sjis("すべてのﾌｧｲﾙ (*.*)") + std::string("\0*.*\0", 5) + Sjis("ﾃｷｽﾄﾌｧｲﾙ (*.txt)") +
-              std::string("\0*.txt\0\0", 8));
+    EXPECT_EQ(seam::fileDialogFilter, Sjis("すべてのﾌｧｲﾙ (*.*)") + std::string("\0*.*\0", 5) +
+                                          Sjis("ﾃｷｽﾄﾌｧｲﾙ (*.txt)") + std::string("\0*.txt\0", 7));
     EXPECT_EQ(request.nFilterIndex, 1u);
     EXPECT_EQ(request.nMaxFile, 256u);
     EXPECT_STREQ(request.lpstrTitle, "Save Name");

@@ -4,6 +4,7 @@
 #include <cderr.h>
 
 #include <set>
+#include <string.h>
 
 namespace seam {
 
@@ -19,6 +20,7 @@ bool noHtmlHelp = false;
 DWORD fileDialogError = 0;
 OPENFILENAMEA *fileDialogRequest = nullptr;
 std::string *fileDialogStart = nullptr;
+std::string fileDialogFilter;
 static std::set<HGLOBAL> live;
 
 size_t LiveBlocks() { return live.size(); }
@@ -171,6 +173,9 @@ static BOOL WINAPI SeamGetOpenFileNameA(LPOPENFILENAMEA ofn)
         *seam::fileDialogRequest = *ofn;
     if (seam::fileDialogStart)
         *seam::fileDialogStart = ofn->lpstrFile;
+    seam::fileDialogFilter.clear();   // its pairs, up to the closing empty string
+    for (const char *p = ofn->lpstrFilter; p && *p; p += strlen(p) + 1)
+        seam::fileDialogFilter.append(p, strlen(p) + 1);
     if (!seam::fileDialogError)
         return real_GetOpenFileNameA(ofn);
     if (seam::fileDialogError == FNERR_BUFFERTOOSMALL && ofn->nMaxFile >= 2) {

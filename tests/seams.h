@@ -39,6 +39,7 @@ extern DWORD fileDialogError;
 // copied here.
 extern OPENFILENAMEA *fileDialogRequest;
 extern std::string *fileDialogStart;
+extern std::string fileDialogFilter;    // the last dialog's filter pairs, each with its NUL
 
 size_t LiveBlocks();        // blocks the modules allocated and have not freed
 bool IsLive(HGLOBAL h);

@@ -11,6 +11,11 @@ std::string Sjis(const char *utf8)
     return n > 0 ? std::string(bytes) : std::string();
 }
 
+std::string Said(const std::string &ja, const std::string &en)
+{
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE ? ja : en;
+}
+
 std::vector<std::string> LongNames(int n, int width)
 {
     std::vector<std::string> names;

@@ -9,6 +9,9 @@
 // A code page 932 string from UTF-8 source text, for comparing with the
 // program's bytes.
 std::string Sjis(const char *utf8);
+// The program's text in UTF-8 as the user reads it: ja where the user's UI
+// language is Japanese, en everywhere else.
+std::string Said(const std::string &ja, const std::string &en);
 
 // n paths of about `width` bytes: more and wider than the window shows.
 std::vector<std::string> LongNames(int n, int width = 80);

@@ -149,6 +149,26 @@ TEST_F(WindowTest, SecondDropReplacesTheFirstAndShowsItsTop)
     EXPECT_EQ(maxwidth, 4);
 }
 
+TEST_F(WindowTest, LeftOutReportIsInTheUsersLanguageAndNamesTheCodePage)
+{
+    // Run under Japanese (code page 932) and under English (1252), where
+    // the kanji name is left out as well.
+    direct_copy_on = 0;
+    DialogAnswerer answer(Press(IDOK));
+    const std::string over = "C:\\" + std::string(253, 'o');
+    SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropW({"C:\\データ\\表.txt", "C:\\😀.txt", over, "C:\\a"}), 0);
+    Pump();
+    ASSERT_EQ(answer.seen.size(), 1u);
+    const std::string shown = "C:\\😀.txt\n" + over.substr(0, 100) + "…";
+    EXPECT_EQ(answer.seen[0].utf8,
+              Said("ドロップされた名前のうち 2 個はリストに入れられません。\n\n"
+                   "・255 バイト (コードページ 932) を超える名前: 1 個\n"
+                   "・コードページ 932 にない文字を含む名前: 1 個\n\n" + shown,
+                   "3 of the dropped names cannot go into the list.\n\n"
+                   "- Longer than 255 bytes (code page 1252): 1\n"
+                   "- With a character code page 1252 lacks: 2\n\nC:\\データ\\表.txt\n" + shown));
+}
+
 TEST_F(WindowTest, NameTooLongForTheBuffersIsLeftOutAndToldOf)
 {
     direct_copy_on = 0;
