@@ -91,6 +91,24 @@ static HGLOBAL Unicode_Text(HGLOBAL hText)
     return hWide;
 }
 
+/* The locale whose ANSI code page the names are in: the system's.  Left
+   to Windows, the clipboard would be stamped with the input language
+   active at the time, and readers of CF_TEXT (and the CF_OEMTEXT Windows
+   makes from it) would decode by that.  0 when it cannot be had. */
+static HGLOBAL Locale_Block(void)
+{
+    HGLOBAL hLocale = GlobalAlloc(GMEM_MOVEABLE, sizeof(LCID));
+    LCID *pLocale = hLocale ? (LCID *)GlobalLock(hLocale) : NULL;
+    if (!pLocale) {
+        if (hLocale)
+            GlobalFree(hLocale);
+        return 0;
+    }
+    *pLocale = GetSystemDefaultLCID();
+    GlobalUnlock(hLocale);
+    return hLocale;
+}
+
 int Copy_Clipboard(HWND hWnd)
 {
     /* Measured first, so that the block is allocated once at the text's
@@ -109,6 +127,7 @@ int Copy_Clipboard(HWND hWnd)
     Join_Names(lpszText);
     GlobalUnlock(hText);
     HGLOBAL hWide = Unicode_Text(hText);   /* without it, CF_TEXT alone */
+    HGLOBAL hLocale = Locale_Block();
 
     /* Everything is ready before the clipboard is opened and emptied, so
        that a busy clipboard keeps what it holds.  A block the clipboard
@@ -120,10 +139,14 @@ int Copy_Clipboard(HWND hWnd)
         bPlaced = SetClipboardData(CF_TEXT, hText) != NULL;
         if (bPlaced && hWide && SetClipboardData(CF_UNICODETEXT, hWide))
             hWide = 0;
+        if (bPlaced && hLocale && SetClipboardData(CF_LOCALE, hLocale))
+            hLocale = 0;
         CloseClipboard();
     }
     if (hWide)
         GlobalFree(hWide);
+    if (hLocale)
+        GlobalFree(hLocale);
     if (!bPlaced) {
         GlobalFree(hText);
         if (bOpened)

@@ -66,36 +66,61 @@ int Set_Pro_File_Name(LPCSTR lpszModuleName)
     return 1;
 }
 
-/* The screen's work area: the screen less the task bar. */
-static void Get_Work_Area(RECT *prcWork)
+typedef HMONITOR (WINAPI *MONITORFROMWINDOW)(HWND hWnd, DWORD dwFlags);
+typedef BOOL (WINAPI *GETMONITORINFOA)(HMONITOR hMonitor, LPMONITORINFO lpmi);
+
+/* The work area (the screen less the task bar) of the monitor that holds
+   most of the window.  Windows 95 and NT 4 know one monitor only: there,
+   the primary's. */
+static void Get_Work_Area(HWND hWnd, RECT *prcWork)
 {
+    HMODULE hUser = GetModuleHandleA("user32.dll");
+    MONITORFROMWINDOW pMonitorFromWindow = (MONITORFROMWINDOW)(void *)GetProcAddress(hUser, "MonitorFromWindow");
+    GETMONITORINFOA pGetMonitorInfoA = (GETMONITORINFOA)(void *)GetProcAddress(hUser, "GetMonitorInfoA");
+    if (pMonitorFromWindow && pGetMonitorInfoA) {
+        MONITORINFO mi;
+        mi.cbSize = sizeof mi;
+        HMONITOR hMonitor = pMonitorFromWindow(hWnd, MONITOR_DEFAULTTONEAREST);
+        if (hMonitor && pGetMonitorInfoA(hMonitor, &mi)) {
+            *prcWork = mi.rcWork;
+            return;
+        }
+    }
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, prcWork, 0))
         SetRect(prcWork, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }
 
-/* A window as large as the work area, placed by the system a little in from
-   its corner, would hang over the right or bottom edge: move it back in. */
+/* A stored size larger than the work area of the window's monitor is cut
+   to it, so that every edge and scroll bar can be reached; a window that
+   then hangs over the right or bottom edge (placed by the system a little
+   in from the corner) is moved back in.  A window wholly inside its
+   monitor's work area is left where it is. */
 void Keep_In_Work_Area(HWND hWnd)
 {
     RECT rc, rcWork;
     if (!GetWindowRect(hWnd, &rc))
         return;
-    Get_Work_Area(&rcWork);
-    const int dx = rc.right > rcWork.right ? rcWork.right - rc.right : 0;
-    const int dy = rc.bottom > rcWork.bottom ? rcWork.bottom - rc.bottom : 0;
-    if (dx || dy)
-        SetWindowPos(hWnd, NULL, rc.left + dx, rc.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Get_Work_Area(hWnd, &rcWork);
+    int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+    if (cx > rcWork.right - rcWork.left)
+        cx = rcWork.right - rcWork.left;
+    if (cy > rcWork.bottom - rcWork.top)
+        cy = rcWork.bottom - rcWork.top;
+    const int x = rc.left + cx > rcWork.right ? rcWork.right - cx : rc.left;
+    const int y = rc.top + cy > rcWork.bottom ? rcWork.bottom - cy : rc.top;
+    if (x == rc.left && y == rc.top && cx == rc.right - rc.left && cy == rc.bottom - rc.top)
+        return;
+    SetWindowPos(hWnd, NULL, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    cx_window_size = cx;
+    cy_window_size = cy;
 }
 
-/* A stored size of 0 or less, or no number, opens the default size; one
-   larger than the work area is cut to it, so that every edge and scroll
-   bar can be reached. */
-static int Read_Window_Size(LPCSTR lpszKey, int nDefault, int nLargest)
+/* A stored size of 0 or less, or no number, opens the default size.  (One
+   larger than the screen is cut once the window is on its monitor.) */
+static int Read_Window_Size(LPCSTR lpszKey, int nDefault)
 {
     const int n = (int)GetPrivateProfileIntA(APNWindow, lpszKey, nDefault, szProFName);
-    if (n <= 0)
-        return nDefault;
-    return n < nLargest ? n : nLargest;
+    return n <= 0 ? nDefault : n;
 }
 
 static BOOL Read_Option(LPCSTR lpszKey, LPCSTR lpszDefault)
@@ -122,10 +147,8 @@ void Get_Pro_File_Tm(HINSTANCE hInstProf)
         return;
     }
 
-    RECT rcWork;
-    Get_Work_Area(&rcWork);
-    cx_window_size = Read_Window_Size(KN_x_Size, DEFAULT_CX, rcWork.right - rcWork.left);
-    cy_window_size = Read_Window_Size(KN_y_Size, DEFAULT_CY, rcWork.bottom - rcWork.top);
+    cx_window_size = Read_Window_Size(KN_x_Size, DEFAULT_CX);
+    cy_window_size = Read_Window_Size(KN_y_Size, DEFAULT_CY);
     direct_copy_on = Read_Option(KNd_copy, szTrue) ? 1 : 0;
     name_only_on = Read_Option(KNn_only, szFalse) ? 1 : 0;
     GetProfileFont(szProFName);

@@ -19,11 +19,20 @@ static int nClientHeight;
 static int Max_Int(int a, int b) { return a > b ? a : b; }
 static int Min_Int(int a, int b) { return a < b ? a : b; }
 
+/* Rows wholly inside the client area, at least one: the range and the
+   page count only these, so that at the bottom of the range the last name
+   is wholly in view. */
+static int Whole_Rows(void)
+{
+    return Max_Int(1, nClientHeight / yChar);
+}
+
 void SetupScroll(HWND hWnd)
 {
-    /* yClient / yChar counts the partly visible bottom row too. */
+    /* yClient / yChar counts the partly visible bottom row too: it is
+       painted, but never counted as a place the last name can stand. */
     yClient = (nClientHeight / yChar + 1) * yChar;
-    nVscrollMax = Max_Int(0, numlines - yClient / yChar);
+    nVscrollMax = Max_Int(0, numlines - Whole_Rows());
     nVscrollPos = Min_Int(nVscrollPos, nVscrollMax);
     nHscrollMax = Max_Int(0, maxwidth - xClient / xChar);
     nHscrollPos = Min_Int(nHscrollPos, nHscrollMax);
@@ -88,7 +97,7 @@ static int Scroll_By(HWND hWnd, int nBar, int nStep, int *pnPos, int nMax, int n
 /* A page: the window's rows vertically, a fixed number of columns across. */
 static int Page_Step(int nBar)
 {
-    return nBar == SB_VERT ? Max_Int(1, yClient / yChar) : HSCROLL_PAGE;
+    return nBar == SB_VERT ? Whole_Rows() : HSCROLL_PAGE;
 }
 
 void wm_VSCROLL_scroll(HWND hWnd, WPARAM wParam, LPARAM)

@@ -38,16 +38,23 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int cmdS
     if (!CreateMyWindow(hInstance, cmdShow))
         return 0;
 
-    /* The keys of the menu commands: a command that is gray in the menu
-       is not sent (the menu state is brought up to date first). */
     HACCEL hAccel = LoadAcceleratorsA(hInstance, szAppName);
     while (GetMessageA(&msg, NULL, 0, 0)) {
-        if (hAccel && TranslateAcceleratorA(hWndMain, hAccel, &msg))
+        if (Main_Window_Key(hAccel, &msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
     return (int)msg.wParam;
+}
+
+/* The keys of the menu commands, for the main window only: a help window
+   or a dialog on this thread keeps its own Ctrl+C.  A command that is gray
+   in the menu is not sent (the menu state is brought up to date first).
+   TRUE when the message was a command key and has been handled. */
+BOOL Main_Window_Key(HACCEL hAccel, MSG *pMsg)
+{
+    return hAccel && pMsg->hwnd == hWndMain && hWndMain && TranslateAcceleratorA(hWndMain, hAccel, pMsg);
 }
 
 int InitWindowclass(HINSTANCE hInstance)

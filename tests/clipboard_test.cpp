@@ -21,12 +21,20 @@ protected:
 TEST_F(ClipboardTest, DropWithDirectCopyPutsFullPathsOnTheClipboard)
 {
     ASSERT_EQ(direct_copy_on, 1u);   // the default
+    seam::systemLcid = 0x0419;   // a system locale Windows would not stamp by itself
     const std::vector<std::string> names = {"C:\\A\\x.txt", "C:\\B\\y.doc", Sjis("C:\\データ\\表.txt")};
     SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropA(names), 0);
     EXPECT_EQ(ClipboardText(), "before") << "the copy is posted, not called";
     Pump();
     EXPECT_EQ(ClipboardText(), "C:\\A\\x.txt\nC:\\B\\y.doc\n" + Sjis("C:\\データ\\表.txt"));
     EXPECT_EQ(ClipboardUnicode(), "C:\\A\\x.txt\nC:\\B\\y.doc\nC:\\データ\\表.txt");
+    // The locale of the names' code page, placed with the text rather than
+    // stamped by Windows from the input language.
+    LCID locale;
+    const std::vector<UINT> formats = ClipboardFormats(&locale);
+    ASSERT_GE(formats.size(), 3u);
+    EXPECT_EQ(formats[2], (UINT)CF_LOCALE);
+    EXPECT_EQ(locale, 0x0419u);
 
     Drop({"C:\\one.txt"});
     EXPECT_EQ(ClipboardText(), "C:\\one.txt");   // no line end after the last

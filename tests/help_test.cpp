@@ -5,6 +5,7 @@
 
 #include "TAMSEL.H"
 #include <commctrl.h>
+#include <htmlhelp.h>
 
 #include "seams.h"
 
@@ -149,9 +150,24 @@ TEST_F(HelpTest, WithoutTheChmIndexOpensTheOlderHelpAtItsIndexPage)
     EXPECT_FALSE(IsWindow(help));
 }
 
+TEST_F(HelpTest, HtmlHelpIsLoadedFromTheSystemAndAskedForTheTopics)
+{
+    // hhctrl.ocx by its bare name would be the one beside the program.
+    seam::fakeHtmlHelp = true;
+    SendMessageA(hWndMain, WM_COMMAND, IDM_USINGHELP, 0);
+    SendMessageA(hWndMain, WM_COMMAND, IDM_INDEX, 0);
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    EXPECT_EQ(seam::libraryAsked, std::string(system) + "\\hhctrl.ocx");
+    ASSERT_EQ(seam::htmlHelpAsked.size(), 2u);
+    EXPECT_EQ(seam::htmlHelpAsked[0], std::make_pair(chm + "::/using_help.htm", (UINT)HH_DISPLAY_TOPIC));
+    EXPECT_EQ(seam::htmlHelpAsked[1], std::make_pair(chm, (UINT)HH_DISPLAY_INDEX));
+}
+
 TEST_F(HelpTest, WithoutHtmlHelpIndexOpensTheOlderHelp)
 {
     seam::noHtmlHelp = true;   // TAMSEL.CHM is there, hhctrl.ocx is not
+    SetCurrentDirectoryA("C:\\");   // started from another folder
     EXPECT_EQ(SendMessageA(hWndMain, WM_COMMAND, IDM_INDEX, 0), 0);
     EXPECT_NE(WaitForHelp("Tamsel32 Help"), nullptr);
 }

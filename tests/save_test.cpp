@@ -130,9 +130,16 @@ TEST_F(SaveTest, ExistingFileIsOverwrittenOnlyAfterTheQuestion)
         EXPECT_TRUE(answer.seen[1].hasCancel);
         EXPECT_EQ(ReadFileBytes(target), "old contents");
     }
-    // Save reuses the target: no file dialog, the question again.
+    // Ctrl+S reuses the target: no file dialog, the question again.
     DialogAnswerer answer(Answers(target, IDOK));
-    EXPECT_EQ(SendMessageA(hWndMain, WM_COMMAND, IDM_SAVE, 0), 0);
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    MSG ctrlS = {hWndMain, WM_KEYDOWN, 'S', 1, 0, {0, 0}};
+    EXPECT_TRUE(Main_Window_Key(LoadAcceleratorsA(GetModuleHandleA(NULL), "TAMSEL32"), &ctrlS));
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
     Pump();
     ASSERT_EQ(answer.seen.size(), 1u);
     EXPECT_EQ(answer.seen[0].caption, "Save To [ list.txt ]");

@@ -58,22 +58,25 @@ TEST_F(ScrollTest, EmptyListScrollsNowhere)
     EXPECT_EQ(nHscrollPos, 0);
 }
 
-TEST_F(ScrollTest, RowsCountThePartlyVisibleOne)
+TEST_F(ScrollTest, RangeCountsWholeRowsSoTheLastNameComesWhollyIntoView)
 {
+    // Ten names in nine and a half rows: the bar is there, and at its end
+    // the tenth name lies wholly inside; the half row is still painted.
     First_Scroll_Initial(hWndMain, 10, 0);
+    Size(200, 190);
+    EXPECT_EQ(nVscrollMax, 1);
+    EXPECT_EQ(BarMax(SB_VERT), 1);
+    EXPECT_EQ(nPageMaxLines, 10);
+    SendMessageA(hWndMain, WM_KEYDOWN, VK_END, 1);
+    EXPECT_LE((10 - nVscrollPos) * yChar, 190);
+
+    // Exactly five rows: none is counted past the bottom edge.
     Size(200, 100);
     EXPECT_EQ(yClient, 120);
-    EXPECT_EQ(nVscrollMax, 4);
-    EXPECT_EQ(nPageMaxLines, 6);
-    EXPECT_EQ(BarMax(SB_VERT), 4);
-
-    Size(200, 105);
-    EXPECT_EQ(yClient, 120);
-    EXPECT_EQ(nVscrollMax, 4);
-
-    Size(200, 99);
-    EXPECT_EQ(yClient, 100);
     EXPECT_EQ(nVscrollMax, 5);
+    EXPECT_EQ(nPageMaxLines, 6);
+    Size(200, 99);
+    EXPECT_EQ(nVscrollMax, 6);
     EXPECT_EQ(nPageMaxLines, 5);
 
     First_Scroll_Initial(hWndMain, 3, 0);
@@ -92,14 +95,14 @@ TEST_F(ScrollTest, NewFontCountsItsOwnRows)
     yChar = 10;
     First_Scroll_Initial(hWndMain, 30, 0);
     EXPECT_EQ(yClient, 110);
-    EXPECT_EQ(nVscrollMax, 19);
+    EXPECT_EQ(nVscrollMax, 20);
     EXPECT_EQ(nPageMaxLines, 11);
 }
 
 TEST_F(ScrollTest, VerticalStepsAreClamped)
 {
     First_Scroll_Initial(hWndMain, 20, 0);
-    Size(200, 100);   // 6 rows, maximum 14
+    Size(200, 120);   // 6 whole rows, maximum 14
     V(SB_PAGEDOWN);
     EXPECT_EQ(nVscrollPos, 6);
     V(SB_PAGEDOWN);
@@ -168,17 +171,17 @@ TEST_F(ScrollTest, ResizeKeepsPositionsUnlessTheMaximumFalls)
     V(SB_THUMBPOSITION, 10);
     Size(200, 60);    // smaller: the position stays
     EXPECT_EQ(nVscrollPos, 10);
-    Size(200, 300);   // 16 rows: maximum 4
-    EXPECT_EQ(nVscrollMax, 4);
-    EXPECT_EQ(nVscrollPos, 4);
-    EXPECT_EQ(GetScrollPos(hWndMain, SB_VERT), 4);
+    Size(200, 300);   // 15 rows: maximum 5
+    EXPECT_EQ(nVscrollMax, 5);
+    EXPECT_EQ(nVscrollPos, 5);
+    EXPECT_EQ(GetScrollPos(hWndMain, SB_VERT), 5);
 }
 
 TEST_F(ScrollTest, ThumbReachesPastSixteenBits)
 {
     First_Scroll_Initial(hWndMain, 100000, 0);
     Size(200, 100);
-    ASSERT_EQ(nVscrollMax, 100000 - 6);
+    ASSERT_EQ(nVscrollMax, 100000 - 5);
     // The bar holds the full position; the message only its low 16 bits.
     SCROLLINFO si = {sizeof si, SIF_POS, 0, 0, 0, 70000, 0};
     SetScrollInfo(hWndMain, SB_VERT, &si, FALSE);
@@ -210,7 +213,7 @@ TEST_F(ScrollTest, KeysTakeTheBarsStepsAndStopAtBothEnds)
     EXPECT_EQ(GetFocus(), hWndMain);
 
     First_Scroll_Initial(hWndMain, 20, 100);
-    Size(80, 100);   // 6 rows, maximum 14; 10 columns, maximum 90
+    Size(80, 120);   // 6 rows, maximum 14; 10 columns, maximum 90
     const struct { WPARAM key; int v, h; } presses[] = {
         {VK_UP, 0, 0}, {VK_PRIOR, 0, 0}, {VK_HOME, 0, 0}, {VK_LEFT, 0, 0},   // at the start already
         {VK_DOWN, 1, 0}, {VK_NEXT, 7, 0}, {VK_NEXT, 13, 0}, {VK_DOWN, 14, 0}, {VK_DOWN, 14, 0},
@@ -240,7 +243,7 @@ protected:
         SetLines(3);
         SystemParametersInfoA(SPI_SETWHEELSCROLLCHARS, 3, NULL, 0);
         First_Scroll_Initial(hWndMain, 40, 100);
-        Size(80, 100);   // 6 rows, maximum 34; maximum 90 columns
+        Size(80, 120);   // 6 rows, maximum 34; maximum 90 columns
     }
     void TearDown() override
     {

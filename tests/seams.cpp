@@ -17,6 +17,13 @@ int profileWritesBeforeFailure = -1;
 int profileWrites = 0;
 UINT acp = 0;
 bool noHtmlHelp = false;
+std::string libraryAsked;
+bool fakeHtmlHelp = false;
+std::vector<std::pair<std::string, UINT>> htmlHelpAsked;
+const RECT *workArea = nullptr;
+bool noMonitorApi = false;
+bool noBestFitFlag = false;
+LCID systemLcid = 0;
 DWORD fileDialogError = 0;
 OPENFILENAMEA *fileDialogRequest = nullptr;
 std::string *fileDialogStart = nullptr;
@@ -36,6 +43,12 @@ void Reset()
     profileWrites = 0;
     acp = 0;
     noHtmlHelp = false;
+    fakeHtmlHelp = false;
+    htmlHelpAsked.clear();
+    workArea = nullptr;
+    noMonitorApi = false;
+    noBestFitFlag = false;
+    systemLcid = 0;
     fileDialogError = 0;
     fileDialogRequest = nullptr;
     fileDialogStart = nullptr;
@@ -79,6 +92,10 @@ static UINT WINAPI SeamGetACP(void);
 static HMODULE WINAPI SeamLoadLibraryA(LPCSTR name);
 static BOOL WINAPI SeamWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
 static DWORD WINAPI SeamCommDlgExtendedError(void);
+static FARPROC WINAPI SeamGetProcAddress(HMODULE module, LPCSTR name);
+static LCID WINAPI SeamGetSystemDefaultLCID(void);
+static int WINAPI SeamWideCharToMultiByte(UINT cp, DWORD flags, LPCWSTR wide, int nWide, LPSTR out, int nOut,
+                                          LPCSTR defaultChar, LPBOOL usedDefault);
 
 SEAM(GlobalAlloc, 8, SeamGlobalAlloc);
 SEAM(GlobalReAlloc, 12, SeamGlobalReAlloc);
@@ -89,6 +106,9 @@ SEAM(GetACP, 0, SeamGetACP);
 SEAM(LoadLibraryA, 4, SeamLoadLibraryA);
 SEAM(WritePrivateProfileStringA, 16, SeamWritePrivateProfileStringA);
 SEAM(CommDlgExtendedError, 0, SeamCommDlgExtendedError);
+SEAM(GetProcAddress, 8, SeamGetProcAddress);
+SEAM(GetSystemDefaultLCID, 0, SeamGetSystemDefaultLCID);
+SEAM(WideCharToMultiByte, 32, SeamWideCharToMultiByte);
 
 static HGLOBAL WINAPI SeamGlobalAlloc(UINT uFlags, SIZE_T dwBytes)
 {
@@ -138,6 +158,11 @@ static BOOL WINAPI SeamWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nBytes, L
     return real_WriteFile(hFile, lpBuffer, nBytes, lpnWritten, lpOverlapped);
 }
 
+static LCID WINAPI SeamGetSystemDefaultLCID(void)
+{
+    return seam::systemLcid ? seam::systemLcid : real_GetSystemDefaultLCID();
+}
+
 static UINT WINAPI SeamGetACP(void)
 {
     return seam::acp ? seam::acp : real_GetACP();
@@ -145,11 +170,56 @@ static UINT WINAPI SeamGetACP(void)
 
 static HMODULE WINAPI SeamLoadLibraryA(LPCSTR name)
 {
-    if (seam::noHtmlHelp && !lstrcmpiA(name, "hhctrl.ocx")) {
+    seam::libraryAsked = name;
+    const char *base = strrchr(name, '\\');
+    if (seam::noHtmlHelp && !lstrcmpiA(base ? base + 1 : name, "hhctrl.ocx")) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return NULL;
     }
     return real_LoadLibraryA(name);
+}
+
+static HWND WINAPI FakeHtmlHelpA(HWND, LPCSTR file, UINT command, DWORD_PTR)
+{
+    seam::htmlHelpAsked.emplace_back(file ? file : "", command);
+    return GetDesktopWindow();
+}
+
+static HMONITOR WINAPI FakeMonitorFromWindow(HWND, DWORD)
+{
+    return (HMONITOR)1;
+}
+
+static BOOL WINAPI FakeGetMonitorInfoA(HMONITOR, LPMONITORINFO mi)
+{
+    mi->rcMonitor = mi->rcWork = *seam::workArea;
+    mi->dwFlags = 0;
+    return TRUE;
+}
+
+// Functions the modules load at run time: staged where a test asks.
+static FARPROC WINAPI SeamGetProcAddress(HMODULE module, LPCSTR name)
+{
+    if (HIWORD((ULONG_PTR)name)) {
+        const bool monitor = !strcmp(name, "MonitorFromWindow") || !strcmp(name, "GetMonitorInfoA");
+        if (monitor && seam::noMonitorApi)
+            return NULL;
+        if (monitor && seam::workArea)
+            return name[0] == 'M' ? (FARPROC)(void *)FakeMonitorFromWindow : (FARPROC)(void *)FakeGetMonitorInfoA;
+        if (!strcmp(name, "HtmlHelpA") && seam::fakeHtmlHelp)
+            return (FARPROC)(void *)FakeHtmlHelpA;
+    }
+    return real_GetProcAddress(module, name);
+}
+
+static int WINAPI SeamWideCharToMultiByte(UINT cp, DWORD flags, LPCWSTR wide, int nWide, LPSTR out, int nOut,
+                                          LPCSTR defaultChar, LPBOOL usedDefault)
+{
+    if (seam::noBestFitFlag && (flags & WC_NO_BEST_FIT_CHARS)) {
+        SetLastError(ERROR_INVALID_FLAGS);
+        return 0;
+    }
+    return real_WideCharToMultiByte(cp, flags, wide, nWide, out, nOut, defaultChar, usedDefault);
 }
 
 // A profile that stops taking writes part of the way through.

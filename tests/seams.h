@@ -9,6 +9,8 @@
 #include <commdlg.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace seam {
 
@@ -28,6 +30,18 @@ extern int profileWrites;
 extern UINT acp;
 // True: LoadLibraryA finds no hhctrl.ocx, as on a Windows without HTML Help.
 extern bool noHtmlHelp;
+extern std::string libraryAsked;        // the last name LoadLibraryA was given
+// True: HtmlHelpA only notes what it is asked for, in htmlHelpAsked.
+extern bool fakeHtmlHelp;
+extern std::vector<std::pair<std::string, UINT>> htmlHelpAsked;
+// Non-null: the monitor functions report one monitor with this work area;
+// noMonitorApi: Windows has none (95, NT 4).
+extern const RECT *workArea;
+extern bool noMonitorApi;
+// Non-zero: the system locale GetSystemDefaultLCID reports.
+extern LCID systemLcid;
+// True: WideCharToMultiByte refuses WC_NO_BEST_FIT_CHARS, as on NT 4.
+extern bool noBestFitFlag;
 // True: each WriteFile writes half of what it is given and says so.
 extern bool shortWrites;
 

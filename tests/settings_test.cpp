@@ -203,7 +203,7 @@ TEST_F(ProfileTest, LongFaceNameIsCutToTheField)
 TEST_F(ProfileTest, SaveOptionMeasuresTheWindowOrTakesTheValues)
 {
     Get_Pro_File_Tm(NULL);
-    HWND hwnd = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 10, 10, 333, 222, NULL, NULL, NULL, NULL);
+    HWND hwnd = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 10, 40, 333, 222, NULL, NULL, NULL, NULL);
     ASSERT_NE(hwnd, nullptr);
     direct_copy_on = 0;
     name_only_on = 1;
@@ -239,7 +239,7 @@ TEST_F(ProfileTest, OnlySaveOptionSaysWhenTheProfileCannotBeWritten)
     EXPECT_EQ(cx_window_size, 280);
 
     // Save Option stops at the first failed write and says so once.
-    HWND hwnd = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 10, 10, 333, 222, NULL, NULL, NULL, NULL);
+    HWND hwnd = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 10, 40, 333, 222, NULL, NULL, NULL, NULL);
     seam::profileWrites = 0;
     seam::profileWritesBeforeFailure = 2;
     Write_Pro_File_Tm(hwnd);

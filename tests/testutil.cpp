@@ -354,6 +354,21 @@ std::string ClipboardUnicode()
     return text;
 }
 
+std::vector<UINT> ClipboardFormats(LCID *locale)
+{
+    std::vector<UINT> formats;
+    if (!OpenClipboardSoon())
+        return formats;
+    for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f))
+        formats.push_back(f);
+    HANDLE h = GetClipboardData(CF_LOCALE);
+    *locale = h ? *(LCID *)GlobalLock(h) : 0;
+    if (h)
+        GlobalUnlock(h);
+    CloseClipboard();
+    return formats;
+}
+
 struct HolderArgs {
     HANDLE release, opened;
     bool *holding;

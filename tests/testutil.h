@@ -94,6 +94,8 @@ void SetClipboardText(const std::string &text);
 // CF_UNICODETEXT in UTF-8, when the copy placed it itself (listed right
 // after CF_TEXT, before the formats Windows makes from CF_TEXT).
 std::string ClipboardUnicode();
+// The clipboard's formats in the order placed, and its CF_LOCALE (0: none).
+std::vector<UINT> ClipboardFormats(LCID *locale);
 
 // Holds the clipboard open from another thread while it lives, as another
 // program would.

@@ -130,6 +130,20 @@ TEST_F(WindowTest, UnicodeCodePageTakesEveryWholeName)
     EXPECT_NE(answer.seen[0].utf8.find("にない文字を含む名前: 1 個"), std::string::npos) << answer.seen[0].utf8;
 }
 
+TEST_F(WindowTest, WithoutTheNoBestFitFlagOnlyNamesThatConvertBackAreKept)
+{
+    // NT 4 refuses the flag: look-alikes must still be told from the names.
+    direct_copy_on = 0;
+    seam::noBestFitFlag = true;
+    DialogAnswerer answer(Press(IDOK));
+    SendMessageA(hWndMain, WM_DROPFILES,
+                 (WPARAM)MakeDropW({"C:\\uni\\café.txt", "C:\\データ\\表.txt", "C:\\uni\\report¥draft.txt"}), 0);
+    Pump();
+    EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{Sjis("C:\\データ\\表.txt")});
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_NE(answer.seen[0].utf8.find("にない文字を含む名前: 2 個"), std::string::npos) << answer.seen[0].utf8;
+}
+
 TEST_F(WindowTest, SecondDropReplacesTheFirstAndShowsItsTop)
 {
     direct_copy_on = 0;
@@ -236,25 +250,26 @@ TEST_F(WindowTest, WorkDoneWhileTheMemoryBoxIsUpFindsAWholeList)
 {
     // The box is owned by whatever has the focus, possibly no window, so a
     // drop or a clear can come while it is up; afterwards the count, the
-    // list and the caption agree.
+    // list and the caption agree, and each drop reports its own names.
     direct_copy_on = 0;
+    const std::string over1 = "C:\\" + std::string(260, '1'), over2 = "D:\\" + std::string(260, '2');
     const std::vector<std::string> later = {"D:\\x", "D:\\y", "D:\\z"};
     for (UINT meanwhile : {(UINT)WM_DROPFILES, (UINT)IDM_TAMSELCLEAR}) {
         SCOPED_TRACE(meanwhile);
         DialogAnswerer answer([&](HWND box) {
             char caption[64];
             GetWindowTextA(box, caption, sizeof caption);
-            if (strcmp(caption, "Tamsel Clear !!") != 0) {   // the memory box
+            if (strcmp(caption, "Tamsel Clear !!") != 0 && strcmp(caption, "Tamsel32") != 0) {   // memory
                 seam::allocsBeforeFailure = -1;
                 if (meanwhile == WM_DROPFILES)
-                    SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropA(later), 0);
+                    SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropA({"D:\\x", "D:\\y", over2, "D:\\z"}), 0);
                 else
                     SendMessageA(hWndMain, WM_COMMAND, IDM_TAMSELCLEAR, 0);
             }
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         });
         seam::allocsBeforeFailure = 5;   // two names, then a node but not its text
-        Drop({"C:\\1", "C:\\2", "C:\\3", "C:\\4"});
+        Drop({over1, "C:\\1", "C:\\2", "C:\\3", "C:\\4"});
         seam::allocsBeforeFailure = -1;
 
         const std::vector<std::string> names = ReadList(hFNameTopList);
@@ -262,6 +277,9 @@ TEST_F(WindowTest, WorkDoneWhileTheMemoryBoxIsUpFindsAWholeList)
         EXPECT_EQ(TotalNumberOfFiles, names.size());
         EXPECT_EQ(numlines, (int)names.size());
         EXPECT_EQ(Caption(), names.empty() ? " Tamsel32 " : "Tamsel32 3-Files");
+        ASSERT_EQ(answer.seen.size(), 3u);
+        EXPECT_NE(answer.seen[2].utf8.find(over1.substr(0, 100)), std::string::npos) << answer.seen[2].utf8;
+        EXPECT_EQ(answer.seen[2].utf8.find(over2.substr(0, 100)), std::string::npos) << answer.seen[2].utf8;
     }
 }
 
@@ -294,6 +312,36 @@ TEST_F(WindowTest, DropPastTheHandleLimitKeepsWorking)
     EXPECT_EQ(Caption(), "Tamsel32 3-Files");
     EXPECT_EQ(ClipboardText(), "C:\\a\nC:\\b\nC:\\c");
     EXPECT_EQ(answer.seen.size(), 2u);   // only the clear's question more
+}
+
+TEST_F(WindowTest, KeptInsideTheWorkAreaOfItsOwnMonitor)
+{
+    const RECT area = {0, 0, 900, 600};
+    seam::workArea = &area;
+    RECT rc;
+    auto Placed = [&](int x, int y, int cx, int cy) {
+        SetWindowPos(hWndMain, NULL, x, y, cx, cy, SWP_NOZORDER);
+        Keep_In_Work_Area(hWndMain);
+        GetWindowRect(hWndMain, &rc);
+    };
+    Placed(0, 0, 1000, 2000);   // cut each way to its own side of the area
+    EXPECT_EQ(rc.right - rc.left, 900);
+    EXPECT_EQ(rc.bottom - rc.top, 600);
+    Placed(300, 50, 700, 300);   // over the right edge: moved back in by as much
+    EXPECT_EQ(rc.left, 200);
+    EXPECT_EQ(rc.top, 50);
+
+    // Wholly on a second monitor, right of the primary: left there.
+    const RECT second = {1280, 0, 2560, 1024};
+    seam::workArea = &second;
+    Placed(1500, 100, 400, 300);
+    EXPECT_EQ(rc.left, 1500);
+    // Without the monitor functions: the primary's work area.
+    seam::noMonitorApi = true;
+    Placed(1500, 100, 400, 300);
+    RECT primary;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &primary, 0);
+    EXPECT_EQ(rc.right, primary.right);
 }
 
 TEST_F(WindowTest, CloseFreesTheListAndEndsTheLoopWithZero)
