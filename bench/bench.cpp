@@ -8,6 +8,7 @@
 #include <shlobj.h>
 #include <stdio.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -116,10 +117,47 @@ LRESULT CALLBACK PressOk(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(okHook, code, wParam, lParam);
 }
 
-struct Row {
-    const char *step;
-    double ms[4];
-};
+#define STEPS 6
+#define RUNS  5     /* runs per size; the median is reported, with the spread */
+
+const char *const stepNames[STEPS] = {"drop intake", "copy", "save", "paint at top", "paint at last",
+                                      "thumb drag to end"};
+
+// One run of every step on a drop of these names; milliseconds in ms.
+void MeasureOnce(const std::vector<std::wstring> &names, const std::string &saved, double ms[STEPS])
+{
+    double t = Now();
+    SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDrop(names), 0);
+    ms[0] = Now() - t;
+    Pump();
+    if (TotalNumberOfFiles != names.size())
+        printf("warning: %u dropped, %u stored\n", (unsigned)names.size(), TotalNumberOfFiles);
+
+    t = Now();
+    Copy_Clipboard(hWndMain);
+    ms[1] = Now() - t;
+
+    DeleteFileA(saved.c_str());
+    lstrcpyA(szFName, saved.c_str());
+    t = Now();
+    NameSave(hWndMain);
+    ms[2] = Now() - t;
+
+    First_Scroll_Initial(hWndMain, (int)TotalNumberOfFiles, maxfile_name_length);
+    ms[3] = FullPaint();
+    SendMessageA(hWndMain, WM_VSCROLL, SB_BOTTOM, 0);
+    Pump();
+    ms[4] = FullPaint();
+
+    SendMessageA(hWndMain, WM_VSCROLL, SB_TOP, 0);
+    Pump();
+    t = Now();
+    const int steps = 20;
+    for (int s = 1; s <= steps; s++)
+        SendMessageA(hWndMain, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, nVscrollMax * s / steps), 0);
+    SendMessageA(hWndMain, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, nVscrollMax), 0);
+    ms[5] = Now() - t;
+}
 
 }  // namespace
 
@@ -139,88 +177,68 @@ int main(int argc, char **argv)
     *strrchr(dir, '\\') = '\0';
     std::string saved = std::string(dir) + "\\bench-saved.txt";
 
-    Row rows[] = {{"drop intake", {}}, {"copy", {}}, {"save", {}}, {"paint at top", {}},
-                  {"paint at last", {}}, {"thumb drag to end", {}}};
+    // median, least and most of RUNS runs, per step and size
+    double med[STEPS][4], lo[STEPS][4], hi[STEPS][4];
     size_t bytes[4] = {}, peak[4] = {};
     const int freeHandles = FreeMovableHandles();
     const SIZE_T baseline = PeakWorkingSet();
 
+    // A first drop pays for loading and first use: measured, then dropped.
+    double ms[STEPS];
+    size_t ignored;
+    MeasureOnce(MakeNames(sizes[0], &ignored), saved, ms);
+
     for (int k = 0; k < 4; k++) {
-        const int n = sizes[k];
-        std::vector<std::wstring> names = MakeNames(n, &bytes[k]);
-        HDROP hDrop = MakeDrop(names);
-
-        double t = Now();
-        SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)hDrop, 0);
-        rows[0].ms[k] = Now() - t;
-        Pump();
-        if (TotalNumberOfFiles != (UINT)n)
-            printf("warning: %d dropped, %u stored\n", n, TotalNumberOfFiles);
-
-        t = Now();
-        Copy_Clipboard(hWndMain);
-        rows[1].ms[k] = Now() - t;
-
-        DeleteFileA(saved.c_str());
-        lstrcpyA(szFName, saved.c_str());
-        t = Now();
-        NameSave(hWndMain);
-        rows[2].ms[k] = Now() - t;
-
-        First_Scroll_Initial(hWndMain, (int)TotalNumberOfFiles, maxfile_name_length);
-        rows[3].ms[k] = FullPaint();
-        SendMessageA(hWndMain, WM_VSCROLL, SB_BOTTOM, 0);
-        Pump();
-        rows[4].ms[k] = FullPaint();
-
-        SendMessageA(hWndMain, WM_VSCROLL, SB_TOP, 0);
-        Pump();
-        t = Now();
-        const int steps = 20;
-        for (int s = 1; s <= steps; s++)
-            SendMessageA(hWndMain, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, nVscrollMax * s / steps), 0);
-        SendMessageA(hWndMain, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, nVscrollMax), 0);
-        rows[5].ms[k] = Now() - t;
-
+        const std::vector<std::wstring> names = MakeNames(sizes[k], &bytes[k]);
+        double runs[STEPS][RUNS];
+        for (int r = 0; r < RUNS; r++) {
+            MeasureOnce(names, saved, ms);
+            for (int s = 0; s < STEPS; s++)
+                runs[s][r] = ms[s];
+        }
+        for (int s = 0; s < STEPS; s++) {
+            std::sort(runs[s], runs[s] + RUNS);
+            med[s][k] = runs[s][RUNS / 2];
+            lo[s][k] = runs[s][0];
+            hi[s][k] = runs[s][RUNS - 1];
+        }
         peak[k] = PeakWorkingSet() - baseline;
     }
     DeleteFileA(saved.c_str());
 
+    printf("median of %d runs after a warm-up drop, in ms, with the least and the most\n", RUNS);
     printf("%-18s", "names");
     for (int n : sizes)
-        printf(" %10d %8s %6s", n, "ns/name", "growth");
+        printf(" %10d %15s %7s", n, "spread", "ns/name");
     printf("\n");
-    for (const Row &r : rows) {
-        printf("%-18s", r.step);
+    for (int s = 0; s < STEPS; s++) {
+        printf("%-18s", stepNames[s]);
         for (int k = 0; k < 4; k++) {
-            if (k)
-                printf(" %10.2f %8.0f %6.2f", r.ms[k], r.ms[k] * 1e6 / sizes[k],
-                       r.ms[k - 1] > 0 ? r.ms[k] / r.ms[k - 1] : 0.0);
-            else
-                printf(" %10.2f %8.0f %6s", r.ms[k], r.ms[k] * 1e6 / sizes[k], "-");
+            char spread[32];
+            snprintf(spread, sizeof spread, "%.2f-%.2f", lo[s][k], hi[s][k]);
+            printf(" %10.2f %15s %7.0f", med[s][k], spread, med[s][k] * 1e6 / sizes[k]);
             if (data)
-                fprintf(data, "%d %.3f\n", sizes[k], r.ms[k]);
+                fprintf(data, "%d %.3f %.3f %.3f\n", sizes[k], med[s][k], lo[s][k], hi[s][k]);
         }
-        printf("   ms\n");
+        printf("\n");
         if (data)
             fprintf(data, "\n\n");   // one gnuplot data block per step
     }
     printf("%-18s", "peak WS growth");
     for (int k = 0; k < 4; k++)
-        printf(" %10.1f %8s %6s", peak[k] / 1048576.0, "MB", "");
+        printf(" %10.1f %15s %7s", peak[k] / 1048576.0, "MB", "");
     printf("\n%-18s", "bytes of names");
     for (int k = 0; k < 4; k++)
-        printf(" %10.1f %8s %6s", bytes[k] / 1048576.0, "MB", "");
+        printf(" %10.1f %15s %7s", bytes[k] / 1048576.0, "MB", "");
     printf("\n");
     printf("time(30000)/time(3000):");
-    for (const Row &r : rows)
-        printf("  %s %.1f", r.step, r.ms[3] / r.ms[1]);
+    for (int s = 0; s < STEPS; s++)
+        printf("  %s %.1f", stepNames[s], med[s][3] / med[s][1]);
     printf("\n");
     if (data)
         fclose(data);
 
     // The handle limit: a drop of 40,000 names.
-    size_t ignored;
     okHook = SetWindowsHookExA(WH_CBT, PressOk, NULL, GetCurrentThreadId());
     SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDrop(MakeNames(40000, &ignored)), 0);
     Pump();

@@ -1,0 +1,25 @@
+#!/bin/sh
+# scripts/wine-run tries a program once more only when Wine could not start
+# it; a program that ran and failed is run once.  A stand-in loader counts
+# its starts.
+wine_run=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+cat > "$dir/loader" <<'SH'
+#!/bin/sh
+n=$(($(cat "$0.count" 2>/dev/null || echo 0) + 1)); echo $n > "$0.count"
+case "$1:$n" in
+start-fails:1) echo "wine: ShellExecuteEx failed: Internal error."; exit 1 ;;
+start-fails:*) echo "[  PASSED  ] 1 test."; exit 0 ;;
+*) echo "[  FAILED  ] 1 test."; exit 1 ;;
+esac
+SH
+chmod +x "$dir/loader"
+fail=0
+out=$(TAMSEL_WINE="$dir/loader" "$wine_run" start-fails) && [ "$(cat "$dir/loader.count")" = 2 ] &&
+    echo "$out" | grep -q 'trying once more' || { echo "FAIL  a program Wine could not start is tried once more"; fail=1; }
+rm -f "$dir/loader.count"
+TAMSEL_WINE="$dir/loader" "$wine_run" test-fails >/dev/null; [ $? = 1 ] && [ "$(cat "$dir/loader.count")" = 1 ] ||
+    { echo "FAIL  a program that ran and failed is run once"; fail=1; }
+[ $fail = 0 ] && echo "1 passed, 0 failed" || echo "0 passed, 1 failed"
+exit $fail
