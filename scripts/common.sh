@@ -149,7 +149,10 @@ start_wine() {
     # Wine draws the caption buttons with Marlett, which Debian ships apart.
     local fonts="$WINEPREFIX/drive_c/windows/Fonts"
     [ -f "$fonts/marlett.ttf" ] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
-    wineserver -p >/dev/null 2>&1 || true   # one may be running already
+    # One may be running already, for another run on this prefix: only a
+    # server this run started is stopped at its end.
+    WINE_STARTED=0
+    wineserver -p >/dev/null 2>&1 && WINE_STARTED=1
     # There is no window manager: Wine draws frames and captions itself, and
     # does not wait for a manager when a window goes away.
     "$TAMSEL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
@@ -166,7 +169,9 @@ start_wine() {
 }
 
 stop_all() {
-    wineserver -k 2>/dev/null || true
-    wineserver -w 2>/dev/null || true
+    if [ "${WINE_STARTED:-0}" = 1 ]; then
+        wineserver -k 2>/dev/null || true
+        wineserver -w 2>/dev/null || true
+    fi
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
 }

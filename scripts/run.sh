@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both targets and starts Tamsel32 under
 # Wine: the shipped 32-bit build/i686/Tamsel32.exe where this machine runs
-# 32-bit programs, the x86_64 build of the same code otherwise.
+# 32-bit programs, the x86_64 build of the same code otherwise.  Files
+# given (bash scripts/run.sh FILE...) are dropped on its window, and what
+# reached the clipboard is printed.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 install_missing
+if [ -n "${DISPLAY:-}" ] && ! xdpyinfo >/dev/null 2>&1; then
+    echo "== The display $DISPLAY cannot be opened; unset DISPLAY to run Tamsel32 in a virtual one." >&2
+    exit 1
+fi
 build_all --target Tamsel32 helpfile
 if [ -z "${DISPLAY:-}" ]; then
     start_xvfb
@@ -28,4 +34,10 @@ echo "   Closing its window, or Ctrl+C here, ends the run."
 # which would have Wine report its lost display.
 trap 'exit 0' INT
 "$TAMSEL_WINE" "$exe" &
-wait $! || true
+program=$!
+# Files given: dropped on the window as a file manager drops them.
+if [ $# -gt 0 ]; then
+    echo "== Dropping $# file(s) on Tamsel32"
+    /usr/bin/python3 "$ROOT/scripts/drop_files.py" "$@" || true
+fi
+wait $program || true

@@ -64,7 +64,7 @@ BOOL Open_Clipboard_Soon(HWND hWnd)
 
 /* Every try to open the clipboard failed: not a lack of memory, and
    worth another try by the user. */
-static void Clipboard_Busy_MesBox(HWND hWnd)
+void Clipboard_Busy_MesBox(HWND hWnd)
 {
     Message_Box(hWnd, IDS_CLIP_BUSY, IDS_CLIP_BUSY_CAP, MB_OK | MB_ICONEXCLAMATION);
 }

@@ -21,6 +21,7 @@ static const char szCaptionEmpty[]  = " Tamsel32 ";
 #define NAME_EMPTY       0
 #define NAME_TOO_LONG   -1      /* over 255 bytes in the code page */
 #define NAME_UNMAPPABLE -2      /* holds a character the code page lacks */
+#define NAME_MISSING    -3      /* names no file or folder (the command line) */
 
 /* Converts a wide name to the ANSI code page, or measures it when lpszOut
    is NULL.  Returns the bytes, 0 on failure; *pbLossy is set for a name
@@ -101,6 +102,7 @@ static int Next_Drop_Name(const BYTE **ppNames, BOOL bWide, LPSTR szFileName)
 struct Left_Out {
     UINT  nTooLong;
     UINT  nUnmappable;
+    UINT  nMissing;
     UINT  nShown;
     WCHAR szNames[LEFT_OUT_SHOWN][LEFT_OUT_CHARS + 2];   /* room for "…" and the NUL */
 };
@@ -112,6 +114,8 @@ static void Note_Left_Out(int nReason, const BYTE *pName, BOOL bWide)
 {
     if (nReason == NAME_TOO_LONG)
         leftOut.nTooLong++;
+    else if (nReason == NAME_MISSING)
+        leftOut.nMissing++;
     else
         leftOut.nUnmappable++;
     if (leftOut.nShown == LEFT_OUT_SHOWN)
@@ -139,25 +143,35 @@ static void Note_Left_Out(int nReason, const BYTE *pName, BOOL bWide)
     szShown[n] = 0;
 }
 
-UINT WMDropFiles(WPARAM WParam, HWND)
+/* Memory ran out part way through taking names.  A drop made while the
+   box is up reports its own names: this one's report is kept aside. */
+static void Out_Of_Memory_Box(void)
 {
-    HDROP hDrop = (HDROP)WParam;
+    const Left_Out thisDrop = leftOut;
+    Mem_error_MesBox();
+    leftOut = thisDrop;
+}
+
+/* Replaces the list with the names of a drop block (the shell's, the
+   clipboard's or the command line's), which it leaves as it is.  Returns
+   the number of names in the block, or 0 when it holds none the list can
+   take: the old list then stays.  *pbOutOfMemory tells that memory ran out
+   part way; the names stored so far are kept. */
+static UINT Take_Drop_Names(HDROP hDrop, BOOL *pbOutOfMemory)
+{
     char szFileName[NAME_BUFF_SIZE];
 
-    ZeroMemory(&leftOut, sizeof leftOut);
+    *pbOutOfMemory = FALSE;
     const UINT nDropped = DragQueryFileA(hDrop, 0xFFFFFFFF, NULL, 0);
     const DROPFILES *pDrop = nDropped ? (const DROPFILES *)GlobalLock(hDrop) : NULL;
-    if (!pDrop) {
-        DragFinish(hDrop);
+    if (!pDrop)
         return 0;
-    }
 
     /* The old list goes only when the drop brings a name to replace it:
        a drop that holds none the list can take changes nothing.  Count and
        width cover only the names stored. */
     const BYTE *pNames = (const BYTE *)pDrop + pDrop->pFiles;
     BOOL bReplaced = FALSE;
-    BOOL bOutOfMemory = FALSE;
     UINT nStored = 0;
     int nLongest = 0;
     HGLOBAL hLast = 0;
@@ -176,7 +190,7 @@ UINT WMDropFiles(WPARAM WParam, HWND)
 
         HGLOBAL hNode = nStored < MAX_LIST_NAMES ? String_list_add(szFileName, (UINT)nLength + 1, hLast) : 0;
         if (!hNode) {
-            bOutOfMemory = TRUE;
+            *pbOutOfMemory = TRUE;
             break;
         }
         if (!hFNameTopList)
@@ -187,22 +201,26 @@ UINT WMDropFiles(WPARAM WParam, HWND)
             nLongest = nLength;
     }
     GlobalUnlock(hDrop);
-    DragFinish(hDrop);
     if (!bReplaced)
         return 0;
-
     TotalNumberOfFiles = nStored;
     maxfile_name_length = nLongest;
+    return nDropped;
+}
+
+UINT WMDropFiles(WPARAM WParam, HWND)
+{
+    HDROP hDrop = (HDROP)WParam;
+    BOOL bOutOfMemory;
+
+    ZeroMemory(&leftOut, sizeof leftOut);
+    const UINT nDropped = Take_Drop_Names(hDrop, &bOutOfMemory);
+    DragFinish(hDrop);
     /* Only now, with the list, the count and the width in step and the drop
        released: the window stays usable while the box is up, and a drop
        or a clear made meanwhile must find a whole list. */
-    if (bOutOfMemory) {
-        /* A drop made while the box is up reports its own names: this
-           drop's report is kept aside meanwhile. */
-        const Left_Out thisDrop = leftOut;
-        Mem_error_MesBox();
-        leftOut = thisDrop;
-    }
+    if (bOutOfMemory)
+        Out_Of_Memory_Box();
     return nDropped;
 }
 
@@ -226,7 +244,7 @@ static void Left_Out_MesBox(HWND hWnd)
        another drop with a report of its own. */
     const Left_Out report = leftOut;
     ZeroMemory(&leftOut, sizeof leftOut);
-    const UINT nLeftOut = report.nTooLong + report.nUnmappable;
+    const UINT nLeftOut = report.nTooLong + report.nUnmappable + report.nMissing;
     if (!nLeftOut)
         return;
     UpdateWindow(hWnd);
@@ -247,6 +265,11 @@ static void Left_Out_MesBox(HWND hWnd)
         Format_Message(IDS_LEFT_OUT_LOST, szLine, 256, szCodePage, szCount);
         Append_Text(szText, nSize, szLine);
     }
+    if (report.nMissing) {
+        Number_Text(report.nMissing, szCount);
+        Format_Message(IDS_LEFT_OUT_MISSING, szLine, 256, szCount, NULL);
+        Append_Text(szText, nSize, szLine);
+    }
     Append_Text(szText, nSize, L"\n");
     for (UINT i = 0; i < report.nShown; i++) {
         Append_Text(szText, nSize, L"\n");
@@ -261,14 +284,14 @@ static void Left_Out_MesBox(HWND hWnd)
     MessageBoxW(hWnd, szText, szCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
-/* WM_DROPFILES: take the names, then bring the caption, the scroll state,
-   the picture and the menu up to date; with direct copy on, copy next.
-   Names left out are told of last, over the new list, by which time the
-   posted copy has put the names kept on the clipboard. */
-void Drop_Intake(HWND hWnd, WPARAM wParam)
+/* After names were taken in (nTaken of them, 0 for none): bring the
+   caption, the scroll state, the picture and the menu up to date; with
+   direct copy on, copy next.  Names left out are told of last, over the
+   new list, by which time the posted copy has put the names kept on the
+   clipboard. */
+static void Show_Intake(HWND hWnd, UINT nTaken)
 {
-    Show_Wait_Cursor();
-    if (WMDropFiles(wParam, hWnd)) {
+    if (nTaken) {
         CaptionFileOpen(hWnd, TotalNumberOfFiles);
         First_Scroll_Initial(hWnd, (int)TotalNumberOfFiles, maxfile_name_length);
         InvalidateRect(hWnd, NULL, TRUE);
@@ -277,6 +300,81 @@ void Drop_Intake(HWND hWnd, WPARAM wParam)
             PostMessageA(hWnd, WM_COMMAND, IDM_NAMECOPY, 0);
     }
     Left_Out_MesBox(hWnd);
+}
+
+/* WM_DROPFILES. */
+void Drop_Intake(HWND hWnd, WPARAM wParam)
+{
+    Show_Wait_Cursor();
+    Show_Intake(hWnd, WMDropFiles(wParam, hWnd));
+}
+
+/* Edit > Paste: files copied in a folder window are a drop block on the
+   clipboard, taken as a drop.  The block stays the clipboard's: it is
+   read, never finished or freed. */
+void Paste_Files(HWND hWnd)
+{
+    if (!Open_Clipboard_Soon(hWnd)) {
+        Clipboard_Busy_MesBox(hWnd);
+        return;
+    }
+    Show_Wait_Cursor();
+    ZeroMemory(&leftOut, sizeof leftOut);
+    BOOL bOutOfMemory = FALSE;
+    HDROP hDrop = (HDROP)GetClipboardData(CF_HDROP);
+    const UINT nTaken = hDrop ? Take_Drop_Names(hDrop, &bOutOfMemory) : 0;
+    CloseClipboard();
+    if (bOutOfMemory)
+        Out_Of_Memory_Box();
+    Show_Intake(hWnd, nTaken);
+}
+
+/* The names given on the command line (by Send To, or a drop on the
+   program's icon) become the first list, as a drop does: each made a full
+   path against the current folder, in the order given; a name that does
+   not exist is left out and told of. */
+void Take_Named_Files(HWND hWnd, int nArgs, LPCWSTR const *ppArgs)
+{
+    WCHAR szFull[1024];
+    ZeroMemory(&leftOut, sizeof leftOut);
+
+    /* A drop block of the full names, as the shell would make it. */
+    SIZE_T nChars = 1;
+    for (int i = 0; i < nArgs; i++) {
+        const DWORD n = GetFullPathNameW(ppArgs[i], 1024, szFull, NULL);
+        nChars += (n > 0 && n < 1024 ? n : (DWORD)lstrlenW(ppArgs[i])) + 1;
+    }
+    HGLOBAL hDrop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + nChars * sizeof(WCHAR));
+    DROPFILES *pDrop = hDrop ? (DROPFILES *)GlobalLock(hDrop) : NULL;
+    if (!pDrop) {
+        if (hDrop)
+            GlobalFree(hDrop);
+        Mem_error_MesBox();
+        return;
+    }
+    pDrop->pFiles = sizeof(DROPFILES);
+    pDrop->fWide = TRUE;
+    LPWSTR p = (LPWSTR)(pDrop + 1);
+    for (int i = 0; i < nArgs; i++) {
+        const DWORD n = GetFullPathNameW(ppArgs[i], 1024, szFull, NULL);
+        LPCWSTR lpszName = n > 0 && n < 1024 ? szFull : ppArgs[i];
+        if (GetFileAttributesW(lpszName) == INVALID_FILE_ATTRIBUTES) {
+            Note_Left_Out(NAME_MISSING, (const BYTE *)lpszName, TRUE);
+            continue;
+        }
+        const int nName = lstrlenW(lpszName);
+        CopyMemory(p, lpszName, nName * sizeof(WCHAR));
+        p += nName + 1;
+    }
+    GlobalUnlock(hDrop);
+
+    Show_Wait_Cursor();
+    BOOL bOutOfMemory;
+    const UINT nTaken = Take_Drop_Names((HDROP)hDrop, &bOutOfMemory);
+    GlobalFree(hDrop);
+    if (bOutOfMemory)
+        Out_Of_Memory_Box();
+    Show_Intake(hWnd, nTaken);
 }
 
 void DrawFileName(HWND hWnd)
@@ -289,7 +387,20 @@ void DrawFileName(HWND hWnd)
     SelectUser_Font(hDC, hnewsfont);
     SetBkColor(hDC, RGB(255, 255, 255));
 
-    if (TotalNumberOfFiles >= 1) {
+    if (TotalNumberOfFiles == 0) {
+        /* The empty window says how to fill it: centred, and broken
+           between words where the window is too narrow for one line. */
+        WCHAR szHint[128];
+        RECT rc, rcText;
+        GetClientRect(hWnd, &rc);
+        SetTextColor(hDC, GetSysColor(COLOR_GRAYTEXT));
+        const int nHint = Load_Message(IDS_EMPTY_HINT, szHint, 128);
+        const UINT uFormat = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+        rcText = rc;
+        DrawTextW(hDC, szHint, nHint, &rcText, uFormat | DT_CALCRECT);
+        rc.top = (rc.bottom - (rcText.bottom - rcText.top)) / 2;
+        DrawTextW(hDC, szHint, nHint, &rc, uFormat);
+    } else {
         /* Row k shows name nVscrollPos + k, shifted left by the columns
            scrolled off; the update region clips what need not be drawn. */
         HGLOBAL hNode = String_List_Seek(hFNameTopList, nVscrollPos);

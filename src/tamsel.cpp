@@ -28,15 +28,65 @@ const char szFalse[] = "FALSE";
    Start-up and window procedure
    ------------------------------------------------------------------------ */
 
+typedef LPWSTR (WINAPI *GETCOMMANDLINEW)(void);
+typedef LPWSTR *(WINAPI *COMMANDLINETOARGVW)(LPCWSTR lpCmdLine, int *pNumArgs);
+
+/* Windows 95 and 98 have only the ANSI arguments, which hold the names
+   exactly as their code page does: widened, they take the same road. */
+static void Ansi_Command_Line_Files(HWND hWnd)
+{
+    int nChars = 0;
+    for (int i = 1; i < __argc; i++)
+        nChars += MultiByteToWideChar(CP_ACP, 0, __argv[i], -1, NULL, 0);
+    HLOCAL hArgs = LocalAlloc(LMEM_FIXED, __argc * sizeof(LPWSTR) + nChars * sizeof(WCHAR));
+    if (!hArgs) {
+        Mem_error_MesBox();
+        return;
+    }
+    LPWSTR *ppArgs = (LPWSTR *)hArgs;
+    LPWSTR p = (LPWSTR)(ppArgs + __argc);
+    for (int i = 1; i < __argc; i++) {
+        ppArgs[i - 1] = p;
+        p += MultiByteToWideChar(CP_ACP, 0, __argv[i], -1, p, nChars - (int)(p - (LPWSTR)(ppArgs + __argc)));
+    }
+    Take_Named_Files(hWnd, __argc - 1, ppArgs);
+    LocalFree(hArgs);
+}
+
+/* The files named on the command line, by Send To or a drop on the
+   program's icon, become the first list.  Read wide on the NT family: the
+   ANSI command line holds look-alikes ("report\draft.txt" for a yen sign,
+   "cafe.txt" for "café.txt") that would name other files.  (Loaded at run
+   time: Windows 95 has neither function.) */
+static void Command_Line_Files(HWND hWnd)
+{
+    GETCOMMANDLINEW pGetCommandLineW = (GETCOMMANDLINEW)(void *)
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetCommandLineW");
+    COMMANDLINETOARGVW pCommandLineToArgvW = (COMMANDLINETOARGVW)(void *)
+        GetProcAddress(GetModuleHandleA("shell32.dll"), "CommandLineToArgvW");
+    if (GetVersion() & 0x80000000 || !pGetCommandLineW || !pCommandLineToArgvW) {
+        if (__argc > 1)
+            Ansi_Command_Line_Files(hWnd);
+        return;
+    }
+    int nArgs = 0;
+    LPWSTR *ppArgs = pCommandLineToArgvW(pGetCommandLineW(), &nArgs);
+    if (!ppArgs)
+        return;
+    if (nArgs > 1)
+        Take_Named_Files(hWnd, nArgs - 1, ppArgs + 1);
+    LocalFree(ppArgs);
+}
+
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int cmdShow)
 {
     MSG msg;
 
-    /* The command line is not looked at: the window always opens empty. */
     if (!hPrevInstance && !InitWindowclass(hInstance))
         return 0;
     if (!CreateMyWindow(hInstance, cmdShow))
         return 0;
+    Command_Line_Files(hWndMain);
 
     HACCEL hAccel = LoadAcceleratorsA(hInstance, szAppName);
     while (GetMessageA(&msg, NULL, 0, 0)) {
@@ -243,6 +293,10 @@ LRESULT WMCommand(HWND hWnd, WPARAM wParam)
         }
         break;
 
+    case IDM_PASTE:
+        Paste_Files(hWnd);
+        break;
+
     case IDM_CLIPCLEAR:
         ClipBoardClear(hWnd);
         break;
@@ -294,5 +348,7 @@ void WMInitMenu(HWND hWnd, HMENU hMenu)
     EnableMenuItem(hMenu, IDM_SAVE, uState);
     EnableMenuItem(hMenu, IDM_SAVEAS, uState);
     EnableMenuItem(hMenu, IDM_TAMSELCLEAR, uState);
+    /* Paste takes files copied in a folder window, and nothing else. */
+    EnableMenuItem(hMenu, IDM_PASTE, MF_BYCOMMAND | (IsClipboardFormatAvailable(CF_HDROP) ? MF_ENABLED : MF_GRAYED));
     DrawMenuBar(hWnd);
 }

@@ -40,6 +40,30 @@ TEST_F(ClipboardTest, DropWithDirectCopyPutsFullPathsOnTheClipboard)
     EXPECT_EQ(ClipboardText(), "C:\\one.txt");   // no line end after the last
 }
 
+TEST_F(ClipboardTest, PasteTakesCopiedFilesAsADrop)
+{
+    // Only text on the clipboard: nothing to paste, and Ctrl+V is gray.
+    SendMessageA(hWndMain, WM_INITMENU, (WPARAM)GetMenu(hWndMain), 0);
+    EXPECT_TRUE(Grayed(IDM_PASTE));
+
+    // Files copied in a folder window: the shell's drop block.
+    const std::string over = "C:\\" + std::string(253, 'o');
+    ASSERT_TRUE(OpenClipboard(hWndMain));
+    EmptyClipboard();
+    SetClipboardData(CF_HDROP, MakeDropW({"C:\\A\\x.txt", "C:\\uni\\😀.txt", over, "C:\\B\\y.doc"}));
+    CloseClipboard();
+    SendMessageA(hWndMain, WM_INITMENU, (WPARAM)GetMenu(hWndMain), 0);
+    EXPECT_FALSE(Grayed(IDM_PASTE));
+    DialogAnswerer answer(Press(IDOK));
+    Command(IDM_PASTE);
+    Pump();
+    EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{"C:\\A\\x.txt", "C:\\B\\y.doc"}));
+    EXPECT_EQ(Caption(), "Tamsel32 2-Files");
+    ASSERT_EQ(answer.seen.size(), 1u);   // the report of the two left out
+    EXPECT_NE(answer.seen[0].utf8.find("\nC:\\uni\\😀.txt\n"), std::string::npos) << answer.seen[0].utf8;
+    EXPECT_EQ(ClipboardText(), "C:\\A\\x.txt\nC:\\B\\y.doc");   // direct copy: the names replace the files
+}
+
 TEST_F(ClipboardTest, DropWithoutDirectCopyLeavesTheClipboard)
 {
     direct_copy_on = 0;

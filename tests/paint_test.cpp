@@ -5,6 +5,8 @@
 #include "TAMSEL.H"
 #include "testutil.h"
 
+#include <algorithm>
+
 namespace {
 
 class PaintTest : public MainWindowTest {
@@ -104,6 +106,28 @@ TEST_F(PaintTest, TopLeftAfterADrop)
     names.resize(1);   // a list of one name is painted too
     Drop(names);
     ExpectPage();
+}
+
+TEST_F(PaintTest, OnlyTheEmptyWindowSaysHowToFillIt)
+{
+    DialogAnswerer answer(Press(IDOK));
+    SendMessageA(hWndMain, WM_COMMAND, IDM_TAMSELCLEAR, 0);
+    RECT rc;
+    GetClientRect(hWndMain, &rc);
+    const std::vector<DWORD> shown = Shown(rc.right, rc.bottom);
+    int top = rc.bottom, bottom = -1, left = rc.right, right = -1;
+    for (int y = 0; y < rc.bottom; y++)
+        for (int x = 0; x < rc.right; x++)
+            if ((shown[(size_t)y * rc.right + x] & 0xFFFFFF) != 0xFFFFFF) {
+                top = std::min(top, y), bottom = std::max(bottom, y);
+                left = std::min(left, x), right = std::max(right, x);
+            }
+    ASSERT_GE(bottom, top) << "no hint";
+    EXPECT_NEAR(top + bottom, rc.bottom, 12);   // centred both ways, within a glyph's margins
+    EXPECT_NEAR(left + right, rc.right, 12);
+    names.resize(3);
+    Drop(names);
+    ExpectPage();   // and gone with the names
 }
 
 TEST_F(PaintTest, KanjiInAWesternFontPaintAsThemselves)

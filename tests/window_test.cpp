@@ -144,6 +144,31 @@ TEST_F(WindowTest, WithoutTheNoBestFitFlagOnlyNamesThatConvertBackAreKept)
     EXPECT_NE(answer.seen[0].utf8.find("にない文字を含む名前: 2 個"), std::string::npos) << answer.seen[0].utf8;
 }
 
+TEST_F(WindowTest, NamesOnTheCommandLineAreTheFirstList)
+{
+    // As Send To passes them: full, Japanese, relative, missing, and a yen
+    // sign the code page would turn into a backslash.
+    direct_copy_on = 0;
+    const std::string exeDir = ExeDir();
+    const std::wstring dir(exeDir.begin(), exeDir.end());
+    const std::wstring made[] = {dir + L"cmd one.txt", dir + L"\u8868.txt", dir + L"cmd rel.txt", dir + L"a\u00a5b.txt"};
+    for (const std::wstring &f : made)
+        CloseHandle(CreateFileW(f.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    SetCurrentDirectoryW(dir.c_str());
+    LPCWSTR args[] = {made[0].c_str(), made[1].c_str(), L"cmd rel.txt", L"C:\\no such\\file.txt", made[3].c_str()};
+    DialogAnswerer answer(Press(IDOK));
+    Take_Named_Files(hWndMain, 5, args);
+    Pump();
+    EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{ExeDir() + "cmd one.txt", ExeDir() + Sjis("表.txt"),
+                                                                 ExeDir() + "cmd rel.txt"}));
+    EXPECT_EQ(Caption(), "Tamsel32 3-Files");
+    ASSERT_EQ(answer.seen.size(), 1u);
+    for (const char *part : {" 2 個", "にない文字を含む名前: 1 個", "見つからない名前: 1 個", "\nC:\\no such\\file.txt"})
+        EXPECT_NE(answer.seen[0].utf8.find(part), std::string::npos) << part << " in\n" << answer.seen[0].utf8;
+    for (const std::wstring &f : made)
+        DeleteFileW(f.c_str());
+}
+
 TEST_F(WindowTest, SecondDropReplacesTheFirstAndShowsItsTop)
 {
     direct_copy_on = 0;
