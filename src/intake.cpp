@@ -397,9 +397,15 @@ void DrawFileName(HWND hWnd)
         const int nHint = Load_Message(IDS_EMPTY_HINT, szHint, 128);
         const UINT uFormat = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
         rcText = rc;
-        DrawTextW(hDC, szHint, nHint, &rcText, uFormat | DT_CALCRECT);
-        rc.top = (rc.bottom - (rcText.bottom - rcText.top)) / 2;
-        DrawTextW(hDC, szHint, nHint, &rc, uFormat);
+        if (DrawTextW(hDC, szHint, nHint, &rcText, uFormat | DT_CALCRECT)) {
+            rc.top = (rc.bottom - (rcText.bottom - rcText.top)) / 2;
+            DrawTextW(hDC, szHint, nHint, &rc, uFormat);
+        } else {
+            /* Windows 95 and 98 lay out no wide text: one line, centred. */
+            SIZE size;
+            GetTextExtentPoint32W(hDC, szHint, nHint, &size);
+            TextOutW(hDC, (rc.right - size.cx) / 2, (rc.bottom - size.cy) / 2, szHint, nHint);
+        }
     } else {
         /* Row k shows name nVscrollPos + k, shifted left by the columns
            scrolled off; the update region clips what need not be drawn. */

@@ -153,74 +153,66 @@ def check_keys(box, expected):
         subprocess.run(['xdotool', 'mousemove', str(dx + 2), str(dy + 2), 'click', '1', 'key', 'Escape'])
 
 
-def close(wid):
-    """Alt+F4 on the window, as a user closes it (xdotool's windowclose
-    would take the X window away from under Wine)."""
+def click_then(wid, *keys, dx=None, dy=8):
+    """Clicks the window (its caption by default) and presses keys."""
     x, y, w, _ = geometry(wid)
-    subprocess.run(['xdotool', 'mousemove', str(x + w // 2), str(y + 8), 'click', '1', 'key', 'alt+F4'])
+    subprocess.run(['xdotool', 'mousemove', str(x + (w // 2 if dx is None else dx)), str(y + dy),
+                    'click', '1', 'key'] + list(keys))
+
+
+def clipboard_becomes(paths):
+    expected = '\n'.join(dos_path(p) for p in paths)
+    return wait_for(lambda: run('xclip', '-o', '-selection', 'clipboard'), expected) == expected
+
+
+def caption_becomes(count, timeout=10):
+    wid = find_window('Tamsel32 [0-9]', timeout)
+    return wid, wid and wait_for(lambda: window_name(wid), 'Tamsel32 %d-Files' % count) == 'Tamsel32 %d-Files' % count
 
 
 def check_command_line(program, named, yen):
-    """Started with file names, as by Send To: the names are the first list,
-    read from the wide command line, so that the yen sign's look-alike, a
-    backslash, never names another file."""
-    wine = os.environ.get('TAMSEL_WINE', 'wine')
-    proc = subprocess.Popen([wine, program, named, yen], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    """Names on the command line, as Send To passes them, are the first list:
+    read wide, so that the yen sign's look-alike never names another file."""
+    proc = subprocess.Popen([os.environ.get('TAMSEL_WINE', 'wine'), program, named, yen],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     box = find_window('Tamsel32$', 20)   # the report of the name left out
-    check(box is not None, 'a name the code page lacks a character of is reported at start-up')
+    check(box is not None, 'a name the code page cannot hold is reported at start-up')
     if box:
-        bx, by, _, _ = geometry(box)
-        subprocess.run(['xdotool', 'mousemove', str(bx + 2), str(by + 2), 'click', '1', 'key', 'Return'])
-    wid = find_window('Tamsel32 [0-9]', 10)
-    name = wid and wait_for(lambda: window_name(wid), 'Tamsel32 1-Files')
-    check(name == 'Tamsel32 1-Files', 'the command line gives the first list, without the look-alike (%s)' % name)
-    clip = wait_for(lambda: run('xclip', '-o', '-selection', 'clipboard'), dos_path(named))
-    check(clip == dos_path(named), 'and copies it (%s)' % clip)
+        click_then(box, 'Return', dx=2, dy=2)
+    wid, listed = caption_becomes(1)
+    check(listed and clipboard_becomes([named]), 'the command line gives the first list, copied, without the look-alike')
     if wid:
-        close(wid)
-    try:
-        proc.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        proc.kill()
+        click_then(wid, 'alt+F4')
+    proc.wait(timeout=10)
 
 
-def check_paste(box, paths):
-    """Files copied in a file manager: text/uri-list on the X clipboard,
-    which Wine hands over as a drop block; Ctrl+V takes them as a drop."""
-    x, y, w, _ = box
+def check_paste(wid, paths):
+    """Files copied in a file manager (text/uri-list on the X clipboard, a
+    drop block to Wine): Ctrl+V takes them, and their names replace them."""
     uris = ''.join(xdnd.file_uri(p) + '\r\n' for p in paths).encode('utf-8')
     subprocess.run(['xclip', '-selection', 'clipboard', '-t', 'text/uri-list'], input=uris, timeout=5,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run(['xdotool', 'mousemove', str(x + w // 2), str(y + 8), 'click', '1', 'key', 'ctrl+v'])
-    wid = find_window('Tamsel32 [0-9]', 5)
-    name = wid and wait_for(lambda: window_name(wid), 'Tamsel32 %d-Files' % len(paths))
-    check(name == 'Tamsel32 %d-Files' % len(paths), 'Ctrl+V takes files copied in a file manager (%s)' % name)
-    expected = '\n'.join(dos_path(p) for p in paths)
-    clip = wait_for(lambda: run('xclip', '-o', '-selection', 'clipboard'), expected)
-    check(clip == expected, 'and their names replace them on the clipboard')
+    click_then(wid, 'ctrl+v')
+    check(caption_becomes(len(paths), 5)[1] and clipboard_becomes(paths), 'Ctrl+V takes files copied in a file manager')
 
 
 def check_run_command(paths):
-    """The README's run command, given files, drops them and prints what
-    reached the clipboard; on a display that cannot be opened it says so."""
+    """The README's run command: given files, it prints what reached the
+    clipboard; on a display that cannot be opened, it says so and fails."""
     script = os.path.join(HERE, '..', '..', 'scripts', 'run.sh')
     bad = subprocess.run(['bash', script], env=dict(os.environ, DISPLAY=':4242'), capture_output=True, text=True)
     check(bad.returncode != 0 and 'cannot be opened' in bad.stderr, 'run.sh on a display that cannot be opened says so')
     proc = subprocess.Popen(['bash', script] + paths, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-    lines, end = [], time.time() + 90
-    while time.time() < end and not all(dos_path(p) in lines for p in paths):
-        line = proc.stdout.readline()
-        if not line:
-            break
+    lines = []
+    for line in proc.stdout:   # until the names come (run.sh goes on while the program runs)
         lines.append(line.rstrip('\n'))
+        if all(dos_path(p) in lines for p in paths):
+            break
     check(all(dos_path(p) in lines for p in paths), 'run.sh with two files prints their names from the clipboard')
     wid = find_window('Tamsel32 [0-9]', 5)
     if wid:
-        close(wid)
-    try:
-        check(proc.wait(timeout=20) == 0, 'and ends when its window closes')
-    except subprocess.TimeoutExpired:
-        proc.kill()
+        click_then(wid, 'alt+F4')
+    check(proc.wait(timeout=20) == 0, 'and ends when its window closes')
 
 
 def dos_path(unix_path):
@@ -299,8 +291,8 @@ def main():
 
         check_scrolling((x, y, w, h))
         check_keys((x, y, w, h), expected)
-        check_paste((x, y, w, h), paths[:2])
-        close(wid)
+        check_paste(wid, paths[:2])
+        click_then(wid, 'alt+F4')
         proc.wait(timeout=10)
         check_run_command(paths[1:3])
     finally:
