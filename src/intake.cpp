@@ -58,6 +58,18 @@ int Wide_To_Ansi(LPCWSTR lpszWide, int nWide, LPSTR lpszOut, int nOut, BOOL *pbL
     return Wide_To_Ansi_Checked(lpszWide, nWide, lpszOut, nOut, pbLossy);
 }
 
+/* TRUE when a whole name, its terminator included, lies at p before
+   pEnd. */
+static BOOL Whole_Name_At(const BYTE *p, const BYTE *pEnd, BOOL bWide)
+{
+    if (!bWide)
+        return p < pEnd && memchr(p, 0, (size_t)(pEnd - p)) != NULL;
+    for (; p + sizeof(WCHAR) <= pEnd; p += sizeof(WCHAR))
+        if (p[0] == 0 && p[1] == 0)
+            return TRUE;
+    return FALSE;
+}
+
 /* Copies the drop's name at *ppNames into szFileName in the ANSI code page
    and moves *ppNames past it.  Returns the name's length, or one of the
    NAME_ reasons above for a name the list cannot take: the readers copy
@@ -162,10 +174,17 @@ static UINT Take_Drop_Names(HDROP hDrop, BOOL *pbOutOfMemory)
     char szFileName[NAME_BUFF_SIZE];
 
     *pbOutOfMemory = FALSE;
-    const UINT nDropped = DragQueryFileA(hDrop, 0xFFFFFFFF, NULL, 0);
-    const DROPFILES *pDrop = nDropped ? (const DROPFILES *)GlobalLock(hDrop) : NULL;
+    const SIZE_T nBlock = GlobalSize(hDrop);
+    const DROPFILES *pDrop = (const DROPFILES *)GlobalLock(hDrop);
     if (!pDrop)
         return 0;
+    /* A pasted block is any program's: names are read only inside it, up
+       to the empty name that ends them. */
+    const BYTE *pEnd = (const BYTE *)pDrop + nBlock;
+    if (nBlock < sizeof(DROPFILES) || pDrop->pFiles >= nBlock) {
+        GlobalUnlock(hDrop);
+        return 0;
+    }
 
     /* The old list goes only when the drop brings a name to replace it:
        a drop that holds none the list can take changes nothing.  Count and
@@ -175,13 +194,17 @@ static UINT Take_Drop_Names(HDROP hDrop, BOOL *pbOutOfMemory)
     UINT nStored = 0;
     int nLongest = 0;
     HGLOBAL hLast = 0;
-    for (UINT i = 0; i < nDropped; i++) {
+    UINT nDropped = 0;
+    while (Whole_Name_At(pNames, pEnd, pDrop->fWide)) {
         const BYTE *pName = pNames;
         const int nLength = Next_Drop_Name(&pNames, pDrop->fWide, szFileName);
-        if (nLength < 0)
+        if (nLength == NAME_EMPTY)
+            break;
+        nDropped++;
+        if (nLength < 0) {
             Note_Left_Out(nLength, pName, pDrop->fWide);
-        if (nLength <= 0)
             continue;
+        }
         if (!bReplaced) {
             DeleteAll_StringList(hFNameTopList);
             hFNameTopList = 0;

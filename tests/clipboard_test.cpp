@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TAMSEL.H"
+#include <shlobj.h>
 #include "GSTRLIST.H"
 #include "seams.h"
 #include "testutil.h"
@@ -45,6 +46,17 @@ TEST_F(ClipboardTest, PasteTakesCopiedFilesAsADrop)
     // Only text on the clipboard: nothing to paste, and Ctrl+V is gray.
     SendMessageA(hWndMain, WM_INITMENU, (WPARAM)GetMenu(hWndMain), 0);
     EXPECT_TRUE(Grayed(IDM_PASTE));
+
+    // A block another program got wrong: nothing is read outside it.
+    HGLOBAL bad = seam::RealGlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + 8);
+    ((DROPFILES *)GlobalLock(bad))->pFiles = 0xFFFFFFF0;
+    GlobalUnlock(bad);
+    ASSERT_TRUE(OpenClipboard(hWndMain));
+    EmptyClipboard();
+    SetClipboardData(CF_HDROP, bad);
+    CloseClipboard();
+    Command(IDM_PASTE);
+    EXPECT_EQ(Caption(), "Tamsel32");
 
     // Files copied in a folder window: the shell's drop block.
     const std::string over = "C:\\" + std::string(253, 'o');
