@@ -25,7 +25,7 @@ def main():
     for _ in range(300):
         found = run('xdotool', 'search', '--name', '^Tamsel32( .*-Files)?$').split()
         if found:
-            wid = int(found[0])
+            wid = int(found[-1])   # the newest
             break
         time.sleep(0.1)
     if wid is None:

@@ -1,15 +1,12 @@
-/* Tamsel32: drop intake and the list display.  The names dropped from the
-   shell become the name list; the caption counts them and the client area
-   paints them, one per row. */
+/* Tamsel32: names taken into the list, dropped from the shell, pasted from
+   the clipboard or given on the command line, all by one road; and the
+   report of the names the list cannot take. */
 #include <string.h>
 #include <windows.h>
 #include <shlobj.h>     /* DROPFILES: the layout of a drop block */
 
 #include "TAMSEL.H"
 #include "GSTRLIST.H"
-
-static const char szCaptionFormat[] = "Tamsel32 %d-Files";
-static const char szCaptionEmpty[]  = " Tamsel32 ";
 
 /* The list spends two movable handles per name, and a process has 65,536
    of them for all its movable blocks.  A drop stops at this many names, as
@@ -398,69 +395,4 @@ void Take_Named_Files(HWND hWnd, int nArgs, LPCWSTR const *ppArgs)
     if (bOutOfMemory)
         Out_Of_Memory_Box();
     Show_Intake(hWnd, nTaken);
-}
-
-void DrawFileName(HWND hWnd)
-{
-    PAINTSTRUCT ps;
-    char szFile_name[NAME_BUFF_SIZE];
-    WCHAR szWide[NAME_BUFF_SIZE];
-
-    HDC hDC = BeginPaint(hWnd, &ps);
-    SelectUser_Font(hDC, hnewsfont);
-    SetBkColor(hDC, RGB(255, 255, 255));
-
-    if (TotalNumberOfFiles == 0) {
-        /* The empty window says how to fill it: centred, and broken
-           between words where the window is too narrow for one line. */
-        WCHAR szHint[128];
-        RECT rc, rcText;
-        GetClientRect(hWnd, &rc);
-        SetTextColor(hDC, GetSysColor(COLOR_GRAYTEXT));
-        const int nHint = Load_Message(IDS_EMPTY_HINT, szHint, 128);
-        const UINT uFormat = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
-        rcText = rc;
-        if (DrawTextW(hDC, szHint, nHint, &rcText, uFormat | DT_CALCRECT)) {
-            rc.top = (rc.bottom - (rcText.bottom - rcText.top)) / 2;
-            DrawTextW(hDC, szHint, nHint, &rc, uFormat);
-        } else {
-            /* Windows 95 and 98 lay out no wide text: one line, centred. */
-            SIZE size;
-            GetTextExtentPoint32W(hDC, szHint, nHint, &size);
-            TextOutW(hDC, (rc.right - size.cx) / 2, (rc.bottom - size.cy) / 2, szHint, nHint);
-        }
-    } else {
-        /* Row k shows name nVscrollPos + k, shifted left by the columns
-           scrolled off; the update region clips what need not be drawn. */
-        HGLOBAL hNode = String_List_Seek(hFNameTopList, nVscrollPos);
-        int Line_Position = 0;
-        for (int counter = nVscrollPos; counter < nVscrollPos + nPageMaxLines && hNode; counter++) {
-            /* Drawn in Unicode: TextOutA reads the bytes in the code page of
-               the font's character set, and a Western face would turn every
-               kana and kanji into other letters. */
-            const int nWide = String_List_Read(hNode, szFile_name)
-                ? MultiByteToWideChar(CP_ACP, 0, szFile_name, -1, szWide, NAME_BUFF_SIZE) : 0;
-            if (nWide > 1)
-                TextOutW(hDC, -nHscrollPos * xChar, Line_Position * yChar, szWide, nWide - 1);
-            Line_Position++;
-            hNode = String_List_Next(hNode);
-        }
-    }
-    EndPaint(hWnd, &ps);
-}
-
-void CaptionFileOpen(HWND hWnd, UINT Total_file)
-{
-    char buf[256];
-
-    if (Total_file != 0)
-        wsprintfA(buf, szCaptionFormat, (int)Total_file);
-    else
-        lstrcpyA(buf, szCaptionEmpty);
-    SetWindowTextA(hWnd, buf);
-}
-
-void Mem_error_MesBox(void)
-{
-    Message_Box(GetFocus(), IDS_MEMORY, 0, MB_OK | MB_ICONHAND | MB_SYSTEMMODAL);
 }

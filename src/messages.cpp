@@ -122,3 +122,10 @@ int Message_Box(HWND hWnd, UINT idText, UINT idCaption, UINT uType)
         Load_Message(idCaption, szCaption, 256);
     return MessageBoxW(hWnd, szText, idCaption ? szCaption : NULL, uType);
 }
+
+/* The one warning for memory that ran out; owned by whatever has the
+   focus, so that it can come from any operation. */
+void Mem_error_MesBox(void)
+{
+    Message_Box(GetFocus(), IDS_MEMORY, 0, MB_OK | MB_ICONHAND | MB_SYSTEMMODAL);
+}

@@ -8,6 +8,7 @@ pressed.
 Usage: drop_e2e.py TAMSEL32_EXE WORK_DIR
 Needs DISPLAY, WINEPREFIX and the Wine environment of the test command."""
 import os
+import select
 import shutil
 import subprocess
 import sys
@@ -202,17 +203,25 @@ def check_run_command(paths):
     script = os.path.join(HERE, '..', '..', 'scripts', 'run.sh')
     bad = subprocess.run(['bash', script], env=dict(os.environ, DISPLAY=':4242'), capture_output=True, text=True)
     check(bad.returncode != 0 and 'cannot be opened' in bad.stderr, 'run.sh on a display that cannot be opened says so')
-    proc = subprocess.Popen(['bash', script] + paths, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-    lines = []
-    for line in proc.stdout:   # until the names come (run.sh goes on while the program runs)
-        lines.append(line.rstrip('\n'))
-        if all(dos_path(p) in lines for p in paths):
-            break
-    check(all(dos_path(p) in lines for p in paths), 'run.sh with two files prints their names from the clipboard')
+    proc = subprocess.Popen(['bash', script] + paths, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                            start_new_session=True)
+    lines, end = [], time.time() + 60
+    while not all(dos_path(p) in lines for p in paths) and time.time() < end:   # run.sh goes on
+        if select.select([proc.stdout], [], [], 1)[0]:
+            line = proc.stdout.readline()
+            if not line:
+                break
+            lines.append(line.rstrip('\n'))
+    check(all(dos_path(p) in lines for p in paths), 'run.sh with two files prints their names from the clipboard'
+          + ('' if all(dos_path(p) in lines for p in paths) else ':\n    ' + '\n    '.join(lines[-12:])))
     wid = find_window('Tamsel32 [0-9]', 5)
     if wid:
         click_then(wid, 'alt+F4')
-    check(proc.wait(timeout=20) == 0, 'and ends when its window closes')
+    try:
+        check(proc.wait(timeout=20) == 0, 'and ends when its window closes')
+    except subprocess.TimeoutExpired:
+        check(False, 'and ends when its window closes')
+        os.killpg(proc.pid, 9)
 
 
 def dos_path(unix_path):
