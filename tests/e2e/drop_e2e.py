@@ -8,10 +8,10 @@ pressed.
 Usage: drop_e2e.py TAMSEL32_EXE WORK_DIR
 Needs DISPLAY, WINEPREFIX and the Wine environment of the test command."""
 import os
-import select
 import shutil
 import subprocess
 import sys
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -205,13 +205,9 @@ def check_run_command(paths):
     check(bad.returncode != 0 and 'cannot be opened' in bad.stderr, 'run.sh on a display that cannot be opened says so')
     proc = subprocess.Popen(['bash', script] + paths, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                             start_new_session=True)
-    lines, end = [], time.time() + 60
-    while not all(dos_path(p) in lines for p in paths) and time.time() < end:   # run.sh goes on
-        if select.select([proc.stdout], [], [], 1)[0]:
-            line = proc.stdout.readline()
-            if not line:
-                break
-            lines.append(line.rstrip('\n'))
+    lines = []   # read aside: run.sh goes on while the program runs
+    threading.Thread(target=lambda: [lines.append(line.rstrip('\n')) for line in proc.stdout], daemon=True).start()
+    wait_for(lambda: all(dos_path(p) in lines for p in paths), True, 90)
     check(all(dos_path(p) in lines for p in paths), 'run.sh with two files prints their names from the clipboard'
           + ('' if all(dos_path(p) in lines for p in paths) else ':\n    ' + '\n    '.join(lines[-12:])))
     wid = find_window('Tamsel32 [0-9]', 5)
