@@ -13,7 +13,13 @@ import xdnd  # noqa: E402
 
 
 def run(*cmd):
-    return subprocess.run(cmd, capture_output=True, text=True).stdout.strip()
+    # xclip waits for the clipboard's owner to answer, which one busy
+    # starting up may not do at once.
+    try:
+        return subprocess.run(cmd, capture_output=True, text=True, timeout=5).stdout.strip()
+    except subprocess.TimeoutExpired:
+        return ''
+
 
 
 def main():
@@ -45,7 +51,7 @@ def main():
     # With "Direct To Clip Board" on, the names reach the clipboard.
     expected = '\n'.join('Z:' + p.replace('/', '\\') for p in paths)
     clip = ''
-    for _ in range(30):
+    for _ in range(150):
         clip = run('xclip', '-o', '-selection', 'clipboard')
         if clip == expected:
             break
