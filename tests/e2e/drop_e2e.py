@@ -203,6 +203,10 @@ def check_run_command(paths):
     script = os.path.join(HERE, '..', '..', 'scripts', 'run.sh')
     bad = subprocess.run(['bash', script], env=dict(os.environ, DISPLAY=':4242'), capture_output=True, text=True)
     check(bad.returncode != 0 and 'cannot be opened' in bad.stderr, 'run.sh on a display that cannot be opened says so')
+    # Another owner first, as in the other steps: Wine then sees that it lost
+    # the clipboard and takes it again for the new program's copy.
+    subprocess.run(['xclip', '-selection', 'clipboard'], input=b'before', timeout=5,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     proc = subprocess.Popen(['bash', script] + paths, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                             start_new_session=True)
     lines = []   # read aside: run.sh goes on while the program runs
