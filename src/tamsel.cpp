@@ -44,10 +44,11 @@ static void Ansi_Command_Line_Files(HWND hWnd)
         return;
     }
     LPWSTR *ppArgs = (LPWSTR *)hArgs;
-    LPWSTR p = (LPWSTR)(ppArgs + __argc);
+    LPWSTR const pText = (LPWSTR)(ppArgs + __argc);   /* the names follow the pointers */
+    LPWSTR p = pText;
     for (int i = 1; i < __argc; i++) {
         ppArgs[i - 1] = p;
-        p += MultiByteToWideChar(CP_ACP, 0, __argv[i], -1, p, nChars - (int)(p - (LPWSTR)(ppArgs + __argc)));
+        p += MultiByteToWideChar(CP_ACP, 0, __argv[i], -1, p, nChars - (int)(p - pText));
     }
     Take_Named_Files(hWnd, __argc - 1, ppArgs);
     LocalFree(hArgs);
@@ -104,7 +105,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int cmdS
    TRUE when the message was a command key and has been handled. */
 BOOL Main_Window_Key(HACCEL hAccel, MSG *pMsg)
 {
-    return hAccel && pMsg->hwnd == hWndMain && hWndMain && TranslateAcceleratorA(hWndMain, hAccel, pMsg);
+    return hAccel && hWndMain && pMsg->hwnd == hWndMain && TranslateAcceleratorA(hWndMain, hAccel, pMsg);
 }
 
 int InitWindowclass(HINSTANCE hInstance)
