@@ -1,18 +1,28 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both targets and starts Tamsel32 under
-# Wine: the shipped 32-bit build/i686/Tamsel32.exe where this machine runs
-# 32-bit programs, the x86_64 build of the same code otherwise.  Files
-# given (bash scripts/run.sh FILE...) are dropped on its window, and what
-# reached the clipboard is printed.
+# Installs what is missing, builds both targets and starts the shipped
+# 32-bit Tamsel32 under Wine: natively where the kernel runs 32-bit
+# programs, through qemu-i386 where it does not (common.sh), the x86_64
+# build of the same code where neither can be had.  Files given (bash
+# scripts/run.sh FILE...) are dropped on its window, and what reached the
+# clipboard is printed.  TAMSEL_LANG=en_US.UTF-8 starts it in English.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
+
+missing=0
+for f in "$@"; do
+    [ -e "$f" ] || { echo "== No such file: $f" >&2; missing=1; }
+done
+[ $missing = 0 ] || { echo "== Nothing was started: name files that exist." >&2; exit 2; }
 
 install_missing
 if [ -n "${DISPLAY:-}" ] && ! xdpyinfo >/dev/null 2>&1; then
     echo "== The display $DISPLAY cannot be opened; unset DISPLAY to run Tamsel32 in a virtual one." >&2
     exit 1
 fi
-build_all --target Tamsel32 helpfile
+if [ -z "${TAMSEL_IN_I386_NS:-}" ]; then
+    build_all --target Tamsel32 helpfile
+    [ "$I686_WAY" = qemu ] && { in_i386_namespace bash "$0" "$@"; exit $?; }
+fi
 if [ -z "${DISPLAY:-}" ]; then
     start_xvfb
     echo "== No display: Tamsel32 runs in a virtual one ($DISPLAY); set DISPLAY to see it on your screen."
@@ -22,13 +32,11 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 trap stop_all EXIT
 start_wine
-exe=$BUILD/x86_64/Tamsel32.exe
-if [ "$RUNS_32BIT" = 1 ]; then
-    exe=$BUILD/i686/Tamsel32.exe
-    echo "== Starting the 32-bit Tamsel32 (build/i686/Tamsel32.exe)"
-else
-    echo "== Starting the x86_64 Tamsel32 (build/x86_64/Tamsel32.exe): $NO_32BIT_WHY"
-fi
+case $I686_WAY in
+native) exe=$BUILD/i686/Tamsel32.exe; echo "== Starting the 32-bit Tamsel32 (build/i686/Tamsel32.exe)" ;;
+qemu)   exe=$BUILD/i686/Tamsel32.exe; echo "== Starting the 32-bit Tamsel32 (build/i686/Tamsel32.exe) through qemu-i386: $NO_32BIT_WHY" ;;
+*)      exe=$BUILD/x86_64/Tamsel32.exe; echo "== Starting the x86_64 Tamsel32 (build/x86_64/Tamsel32.exe): $NO_32BIT_WHY" ;;
+esac
 echo "   Closing its window, or Ctrl+C here, ends the run."
 # Ctrl+C ends the program through stop_all, quietly: not by the signal,
 # which would have Wine report its lost display.

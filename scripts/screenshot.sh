@@ -6,13 +6,16 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 install_missing
-build_all --target Tamsel32 helpfile
+if [ -z "${TAMSEL_IN_I386_NS:-}" ]; then
+    build_all --target Tamsel32 helpfile
+    [ "$I686_WAY" = qemu ] && { in_i386_namespace bash "$0" "$@"; exit $?; }
+fi
 start_xvfb
 trap stop_all EXIT
 start_wine
 
 arch=x86_64
-[ "$RUNS_32BIT" = 1 ] && arch=i686
+[ "$I686_WAY" = none ] || arch=i686
 work=$BUILD/screenshot
 rm -rf "$work"
 mkdir -p "$work/app"

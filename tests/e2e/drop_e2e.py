@@ -15,41 +15,58 @@ import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path[:0] = [HERE, os.path.join(HERE, '..')]
+sys.path[:0] = [HERE, os.path.join(HERE, '..'), os.path.join(HERE, '..', '..', 'scripts')]
 import xdnd  # noqa: E402
+from xwindows import DEADLINE, find_box, find_main, wait_for, windows  # noqa: E402
 from checklist import check, finish  # noqa: E402
 
-def run(*cmd):
-    return subprocess.run(cmd, capture_output=True, text=True).stdout.strip()
+
+# Every outside program gets a time limit of its own.
+def run(*cmd, timeout=10):
+    try:
+        out = subprocess.run(cmd, capture_output=True, timeout=timeout).stdout
+    except subprocess.TimeoutExpired:
+        return ''
+    return out.decode('utf-8', 'replace').strip()
 
 
-def find_window(name_prefix, timeout=20):
-    end = time.time() + timeout
-    while time.time() < end:
-        for wid in run('xdotool', 'search', '--name', '^' + name_prefix).split():
-            return int(wid)
-        time.sleep(0.2)
-    return None
+def xdotool(*args):
+    return run('xdotool', *args)
+
+
+def clipboard():
+    return run('xclip', '-o', '-selection', 'clipboard', timeout=5)
+
+
+def set_clipboard(data, target='UTF8_STRING'):
+    # xclip stays behind to serve the text until another program takes the
+    # clipboard: it must not hold CTest's output pipe meanwhile.
+    try:
+        subprocess.run(['xclip', '-selection', 'clipboard', '-t', target], input=data, timeout=5,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    except subprocess.TimeoutExpired:
+        pass
+
+
+def seen():
+    """What a failed check saw: the windows and the clipboard."""
+    return '\n    windows: %s\n    clipboard: %r' % (
+        ', '.join('%#x %r%s' % (w, n, ' owned by %#x' % o if o else '') for w, n, o, _ in windows()) or 'none',
+        clipboard()[:300])
+
+
+def expect(ok, what):
+    return check(ok, what if ok else what + seen())
 
 
 def window_name(wid):
-    return run('xdotool', 'getwindowname', str(wid))
+    return xdotool('getwindowname', str(wid))
 
 
 def geometry(wid):
-    out = run('xdotool', 'getwindowgeometry', '--shell', str(wid))
+    out = xdotool('getwindowgeometry', '--shell', str(wid))
     g = dict(line.split('=') for line in out.splitlines())
     return int(g['X']), int(g['Y']), int(g['WIDTH']), int(g['HEIGHT'])
-
-
-def wait_for(get, want, timeout=15):
-    """Polls get() until it returns want or the time is up; returns the last value."""
-    end = time.time() + timeout
-    value = get()
-    while value != want and time.time() < end:
-        time.sleep(0.2)
-        value = get()
-    return value
 
 
 def pe_bits(exe):
@@ -64,12 +81,17 @@ def process_bits(exe):
     """32 or 64: how the Linux process that runs the Windows program `exe`
     is built (the ELF class of its loader); None when none runs.  Wine
     gives such a process the program's path, as a Unix or a DOS path, as
-    its first argument."""
+    its first argument.  Where the kernel runs no 32-bit programs, the
+    32-bit loader runs inside qemu-i386 (qemu-i386 LOADER PROGRAM ...)."""
     for pid in filter(str.isdigit, os.listdir('/proc')):
         try:
             with open('/proc/%s/cmdline' % pid, 'rb') as f:
-                if f.read().split(b'\0')[0] not in (exe.encode(), dos_path(exe).encode()):
-                    continue
+                args = f.read().split(b'\0')
+            emulated = os.path.basename(args[0]) == b'qemu-i386'
+            if args[2 if emulated else 0] not in (exe.encode(), dos_path(exe).encode()):
+                continue
+            if emulated:
+                return 32
             with open('/proc/%s/exe' % pid, 'rb') as f:
                 return {1: 32, 2: 64}.get(f.read(5)[4])
         except OSError:
@@ -81,19 +103,17 @@ def picture(box, out='rgb:-'):
     """The pixels of the screen area box = (x, y, w, h), as raw bytes or
     into the image file `out`."""
     x, y, w, h = box
-    return subprocess.run('xwd -root -silent | convert xwd:- -crop %dx%d+%d+%d +repage %s'
-                          % (w, h, x, y, out), shell=True, capture_output=True).stdout
+    try:
+        return subprocess.run('xwd -root -silent | convert xwd:- -crop %dx%d+%d+%d +repage %s'
+                              % (w, h, x, y, out), shell=True, capture_output=True, timeout=20).stdout
+    except subprocess.TimeoutExpired:
+        return b''
 
 
-def until_picture(box, want_top, top, timeout=5):
+def until_picture(box, want_top, top, timeout=10):
     """Waits for the window to show the top of the list again (want_top) or
     anything else; True when it did."""
-    end = time.time() + timeout
-    while time.time() < end:
-        if (picture(box) == top) == want_top:
-            return True
-        time.sleep(0.1)
-    return False
+    return wait_for(lambda: (picture(box) == top) == want_top, True, timeout)
 
 
 def check_scrolling(box):
@@ -101,7 +121,7 @@ def check_scrolling(box):
     its counterpart brings it back, pixel for pixel."""
     x, y, w, h = box
     # A click in the list activates the window, as a user's would.
-    subprocess.run(['xdotool', 'mousemove', str(x + w // 2), str(y + h // 2), 'click', '1'])
+    xdotool('mousemove', str(x + w // 2), str(y + h // 2), 'click', '1')
     time.sleep(0.3)
     top = picture(box)
     moves = [
@@ -116,59 +136,53 @@ def check_scrolling(box):
          ['keydown', 'shift', 'click', '4', 'keyup', 'shift']),
     ]
     for away_name, back_name, away, back in moves:
-        subprocess.run(['xdotool'] + away)
+        xdotool(*away)
         moved = until_picture(box, False, top)
-        subprocess.run(['xdotool'] + back)
+        xdotool(*back)
         returned = until_picture(box, True, top)
-        check(moved and returned, '%s scrolls the list and %s brings back its top-left' % (away_name, back_name))
+        expect(moved and returned, '%s scrolls the list and %s brings back its top-left' % (away_name, back_name))
 
 
-def check_keys(box, expected):
+def check_keys(wid, box, expected):
     """Ctrl+C copies the list, F1 opens the help, Ctrl+S asks for a file:
     real key presses on the focused window."""
     x, y, w, h = box
-    subprocess.run(['xclip', '-selection', 'clipboard'], input=b'before', timeout=5,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run(['xdotool', 'key', 'ctrl+c'])
-    clip = wait_for(lambda: run('xclip', '-o', '-selection', 'clipboard'), expected)
-    check(clip == expected, 'Ctrl+C copies the list')
-    subprocess.run(['xdotool', 'key', 'F1'])
-    help_window = find_window('Tamsel32 Help$', 10)
-    check(help_window is not None, 'F1 opens the help window')
+    set_clipboard(b'before')
+    xdotool('key', 'ctrl+c')
+    expect(clipboard_becomes(expected), 'Ctrl+C copies the list')
+    xdotool('key', 'F1')
+    help_window = find_box(wid, 'Tamsel32 Help', dialog=False)
+    expect(help_window is not None, 'F1 opens the help window')
     if help_window:
         # The program's keys are its main window's: Ctrl+S in the help
         # window (on the program's thread under Wine) saves nothing.
         hx, hy, hw, hh = geometry(help_window)
-        subprocess.run(['xdotool', 'mousemove', str(hx + hw - 20), str(hy + hh - 20), 'click', '1'])
+        xdotool('mousemove', str(hx + hw - 20), str(hy + hh - 20), 'click', '1')
         time.sleep(0.3)
-        subprocess.run(['xdotool', 'key', 'ctrl+s'])
-        check(find_window('Save Name$', 2) is None, 'Ctrl+S in the help window opens nothing')
+        xdotool('key', 'ctrl+s')
+        expect(find_box(wid, 'Save Name', 2) is None, 'Ctrl+S in the help window opens nothing')
     # The main window's caption lies clear of the help window.
-    subprocess.run(['xdotool', 'mousemove', str(x + w // 2), str(y + 8), 'click', '1'])
-    time.sleep(0.3)
-    subprocess.run(['xdotool', 'key', 'ctrl+s'])
-    dialog = find_window('Save Name$', 10)
-    check(dialog is not None, 'Ctrl+S, with no file chosen yet, opens the Save Name dialog')
+    click_then(wid, 'ctrl+s')
+    dialog = find_box(wid, 'Save Name')
+    expect(dialog is not None, 'Ctrl+S, with no file chosen yet, opens the Save Name dialog')
     if dialog:
-        dx, dy, _, _ = geometry(dialog)   # an empty corner takes the keyboard
-        subprocess.run(['xdotool', 'mousemove', str(dx + 2), str(dy + 2), 'click', '1', 'key', 'Escape'])
+        click_then(dialog, 'Escape', dx=2, dy=2)   # an empty corner takes the keyboard
 
 
 def click_then(wid, *keys, dx=None, dy=8):
     """Clicks the window (its caption by default) and presses keys."""
     x, y, w, _ = geometry(wid)
-    subprocess.run(['xdotool', 'mousemove', str(x + (w // 2 if dx is None else dx)), str(y + dy),
-                    'click', '1', 'key'] + list(keys))
+    xdotool('mousemove', str(x + (w // 2 if dx is None else dx)), str(y + dy), 'click', '1', 'key', *keys)
 
 
-def clipboard_becomes(paths):
-    expected = '\n'.join(dos_path(p) for p in paths)
-    return wait_for(lambda: run('xclip', '-o', '-selection', 'clipboard'), expected) == expected
+def clipboard_becomes(paths_or_text):
+    expected = paths_or_text if isinstance(paths_or_text, str) else '\n'.join(dos_path(p) for p in paths_or_text)
+    return wait_for(clipboard, expected) == expected
 
 
-def caption_becomes(count, timeout=10):
-    wid = find_window('Tamsel32 [0-9]', timeout)
-    return wid, wid and wait_for(lambda: window_name(wid), 'Tamsel32 %d-Files' % count) == 'Tamsel32 %d-Files' % count
+def caption_becomes(wid, count, timeout=DEADLINE):
+    caption = 'Tamsel32 %d-Files' % count
+    return wait_for(lambda: window_name(wid), caption, timeout) == caption
 
 
 def check_command_line(program, named, yen):
@@ -176,51 +190,61 @@ def check_command_line(program, named, yen):
     read wide, so that the yen sign's look-alike never names another file."""
     proc = subprocess.Popen([os.environ.get('TAMSEL_WINE', 'wine'), program, named, yen],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    box = find_window('Tamsel32$', 20)   # the report of the name left out
-    check(box is not None, 'a name the code page cannot hold is reported at start-up')
+    wid = find_main('Tamsel32')
+    box = wid and find_box(wid)   # the report of the name left out
+    expect(box is not None, 'a name the code page cannot hold is reported at start-up')
     if box:
         click_then(box, 'Return', dx=2, dy=2)
-    wid, listed = caption_becomes(1)
-    check(listed and clipboard_becomes([named]), 'the command line gives the first list, copied, without the look-alike')
+    expect(wid is not None and caption_becomes(wid, 1) and clipboard_becomes([named]),
+           'the command line gives the first list, copied, without the look-alike')
     if wid:
         click_then(wid, 'alt+F4')
-    proc.wait(timeout=10)
+    proc.wait(timeout=DEADLINE)
 
 
 def check_paste(wid, paths):
     """Files copied in a file manager (text/uri-list on the X clipboard, a
     drop block to Wine): Ctrl+V takes them, and their names replace them."""
-    uris = ''.join(xdnd.file_uri(p) + '\r\n' for p in paths).encode('utf-8')
-    subprocess.run(['xclip', '-selection', 'clipboard', '-t', 'text/uri-list'], input=uris, timeout=5,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    click_then(wid, 'ctrl+v')
-    check(caption_becomes(len(paths), 5)[1] and clipboard_becomes(paths), 'Ctrl+V takes files copied in a file manager')
+    set_clipboard(''.join(xdnd.file_uri(p) + '\r\n' for p in paths).encode('utf-8'), 'text/uri-list')
+    # Wine learns of the X clipboard's new owner a moment later, longer on
+    # a busy machine; until then Paste is gray and Ctrl+V does nothing, as
+    # for a user, who presses it again.
+    end = time.time() + DEADLINE
+    taken = False
+    while not taken and time.time() < end:
+        click_then(wid, 'ctrl+v')
+        taken = caption_becomes(wid, len(paths), 3)
+    expect(taken and clipboard_becomes(paths), 'Ctrl+V takes files copied in a file manager')
 
 
 def check_run_command(paths):
     """The README's run command: given files, it prints what reached the
-    clipboard; on a display that cannot be opened, it says so and fails."""
+    clipboard; on a display that cannot be opened, or with a file that does
+    not exist, it says so and fails."""
     script = os.path.join(HERE, '..', '..', 'scripts', 'run.sh')
-    bad = subprocess.run(['bash', script], env=dict(os.environ, DISPLAY=':4242'), capture_output=True, text=True)
-    check(bad.returncode != 0 and 'cannot be opened' in bad.stderr, 'run.sh on a display that cannot be opened says so')
+    bad = subprocess.run(['bash', script], env=dict(os.environ, DISPLAY=':4242'), capture_output=True, text=True,
+                         timeout=120)
+    expect(bad.returncode != 0 and 'cannot be opened' in bad.stderr, 'run.sh on a display that cannot be opened says so')
+    bad = subprocess.run(['bash', script, paths[0], paths[0] + '.none'], capture_output=True, text=True, timeout=20)
+    expect(bad.returncode != 0 and paths[0] + '.none' in bad.stderr and not find_main('Tamsel32', 1),
+           'run.sh with a file that does not exist names it and starts nothing')
     # Another owner first, as in the other steps: Wine then sees that it lost
     # the clipboard and takes it again for the new program's copy.
-    subprocess.run(['xclip', '-selection', 'clipboard'], input=b'before', timeout=5,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    set_clipboard(b'before')
     proc = subprocess.Popen(['bash', script] + paths, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                             start_new_session=True)
     lines = []   # read aside: run.sh goes on while the program runs
     threading.Thread(target=lambda: [lines.append(line.rstrip('\n')) for line in proc.stdout], daemon=True).start()
-    wait_for(lambda: all(dos_path(p) in lines for p in paths), True, 90)
-    check(all(dos_path(p) in lines for p in paths), 'run.sh with two files prints their names from the clipboard'
-          + ('' if all(dos_path(p) in lines for p in paths) else ':\n    ' + '\n    '.join(lines[-12:])))
-    wid = find_window('Tamsel32 [0-9]', 5)
+    printed = wait_for(lambda: all(dos_path(p) in lines for p in paths), True, 120)
+    expect(printed, 'run.sh with two files prints their names from the clipboard'
+           + ('' if printed else ':\n    ' + '\n    '.join(lines[-12:])))
+    wid = find_main('Tamsel32 [0-9]', 5)
     if wid:
         click_then(wid, 'alt+F4')
     try:
-        check(proc.wait(timeout=20) == 0, 'and ends when its window closes')
+        expect(proc.wait(timeout=DEADLINE) == 0, 'and ends when its window closes')
     except subprocess.TimeoutExpired:
-        check(False, 'and ends when its window closes')
+        expect(False, 'and ends when its window closes')
         os.killpg(proc.pid, 9)
 
 
@@ -256,56 +280,45 @@ def main():
     proc = subprocess.Popen([os.environ.get('TAMSEL_WINE', 'wine'), program],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        wid = find_window('Tamsel32$')
-        check(wid is not None, 'the main window appears')
-        if wid is None:
+        wid = find_main('Tamsel32$')
+        if not expect(wid is not None, 'the main window appears'):
             return
         bits = pe_bits(exe)
-        check(process_bits(program) == bits, 'the program runs as a %s-bit process' % bits)
-        name = wait_for(lambda: window_name(wid), 'Tamsel32')
-        check(name == 'Tamsel32', 'it opens empty: caption Tamsel32 (%s)' % name)
+        expect(process_bits(program) == bits, 'the program runs as a %s-bit process' % bits)
         ini = os.path.join(app, 'Tamsel32.INI')
-        check(os.path.exists(ini), 'the first start writes Tamsel32.INI beside the executable')
+        expect(os.path.exists(ini), 'the first start writes Tamsel32.INI beside the executable')
         if os.path.exists(ini):
             text = open(ini, 'rb').read().decode('cp932')
-            check('[WindowSize]' in text and 'Direct_copy=TRUE' in text and 'FontFace=System' in text,
-                  'the profile holds the three sections')
+            expect('[WindowSize]' in text and 'Direct_copy=TRUE' in text and 'FontFace=System' in text,
+                   'the profile holds the three sections')
         x, y, w, h = geometry(wid)
-        check((w, h) == (280, 200), 'the window is 280 x 200 (%d x %d)' % (w, h))
+        expect((w, h) == (280, 200), 'the window is 280 x 200 (%d x %d)' % (w, h))
 
         # Ctrl+C on the empty list: its menu item is gray, so nothing happens.
-        subprocess.run(['xdotool', 'mousemove', str(x + w // 2), str(y + h // 2), 'click', '1', 'key', 'ctrl+c'])
-        check(find_window('FILE NAME COPY$', 2) is None, 'Ctrl+C does nothing while NameCopy is gray')
+        xdotool('mousemove', str(x + w // 2), str(y + h // 2), 'click', '1', 'key', 'ctrl+c')
+        expect(find_box(wid, 'FILE NAME COPY', 2) is None, 'Ctrl+C does nothing while NameCopy is gray')
 
-        # xclip stays behind to serve the text until another program takes
-        # the clipboard: it must not hold CTest's output pipe meanwhile.
-        subprocess.run(['xclip', '-selection', 'clipboard'], input=b'before', timeout=5,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        set_clipboard(b'before')
         ok = xdnd.drop_files(wid, x + w // 2, y + h // 2, paths)
-        check(ok, 'the window takes the drop and finishes it')
-        name = wait_for(lambda: window_name(wid), 'Tamsel32 20-Files')
-        check(name == 'Tamsel32 20-Files', 'caption after the drop (%s)' % name)
-
-        expected = '\n'.join(dos_path(p) for p in paths)
-        clip = wait_for(lambda: run('xclip', '-o', '-selection', 'clipboard'), expected)
-        check(clip == expected, 'the clipboard holds the %d dropped paths%s'
-              % (len(paths), '' if clip == expected else ': %r' % clip[:300]))
+        expect(ok, 'the window takes the drop and finishes it')
+        expect(caption_becomes(wid, 20), 'caption after the drop is Tamsel32 20-Files')
+        expect(clipboard_becomes(paths), 'the clipboard holds the %d dropped paths' % len(paths))
 
         shot = os.path.join(work, 'screenshot.png')
         picture((x, y, w, h), shot)
         # Ink in the list area: the names are drawn in black on white.
         dark = run('convert', shot, '-crop', '%dx%d+8+50' % (w - 30, h - 80), '+repage',
                    '-threshold', '50%', '-negate', '-format', '%[fx:mean*w*h]', 'info:')
-        check(float(dark or 0) > 150, 'the names are drawn in the window (%s dark pixels); see %s' % (dark, shot))
+        expect(float(dark or 0) > 150, 'the names are drawn in the window (%s dark pixels); see %s' % (dark, shot))
 
         check_scrolling((x, y, w, h))
-        check_keys((x, y, w, h), expected)
+        check_keys(wid, (x, y, w, h), paths)
         check_paste(wid, paths[:2])
         click_then(wid, 'alt+F4')
-        proc.wait(timeout=10)
+        proc.wait(timeout=DEADLINE)
         check_run_command(paths[1:3])
     finally:
-        subprocess.run(['xdotool', 'search', '--name', '^Tamsel32', 'windowclose'], capture_output=True)
+        xdotool('search', '--class', 'tamsel32.exe', 'windowclose')
         try:
             proc.wait(timeout=5)
         except subprocess.TimeoutExpired:
