@@ -159,9 +159,14 @@ TEST_F(HelpTest, HtmlHelpIsLoadedFromTheSystemAndAskedForTheTopics)
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
     EXPECT_EQ(seam::libraryAsked, std::string(system) + "\\hhctrl.ocx");
-    ASSERT_EQ(seam::htmlHelpAsked.size(), 2u);
+    ASSERT_GE(seam::htmlHelpAsked.size(), 2u);
     EXPECT_EQ(seam::htmlHelpAsked[0], std::make_pair(chm + "::/using_help.htm", (UINT)HH_DISPLAY_TOPIC));
     EXPECT_EQ(seam::htmlHelpAsked[1], std::make_pair(chm, (UINT)HH_DISPLAY_INDEX));
+    // A file whose index cannot be shown opens at its contents.
+    seam::htmlHelpRefuses = HH_DISPLAY_INDEX;
+    SendMessageA(hWndMain, WM_COMMAND, IDM_INDEX, 0);
+    ASSERT_EQ(seam::htmlHelpAsked.size(), 4u);
+    EXPECT_EQ(seam::htmlHelpAsked[3], std::make_pair(chm, (UINT)HH_DISPLAY_TOC));
 }
 
 TEST_F(HelpTest, WithoutHtmlHelpIndexOpensTheOlderHelp)

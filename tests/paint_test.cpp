@@ -125,6 +125,8 @@ TEST_F(PaintTest, OnlyTheEmptyWindowSaysHowToFillIt)
     ASSERT_GE(bottom, top) << "no hint";
     EXPECT_NEAR(top + bottom, rc.bottom, 12);   // centred both ways, within a glyph's margins
     EXPECT_NEAR(left + right, rc.right, 12);
+    EXPECT_GT(left, 0);   // broken into lines, not cut at the edges
+    EXPECT_GT(bottom - top, yChar);
     names.resize(3);
     Drop(names);
     ExpectPage();   // and gone with the names

@@ -360,8 +360,10 @@ TEST_F(SaveTest, DialogIsAskedForAnyFileStartingFromTheLastTarget)
     EXPECT_EQ(std::string(szFName), target);   // cancelled: the target stays
 
     DialogAnswerer answer(Press(IDCANCEL));
+    seam::convertAcp = 1252;   // a code page without kana: the English filter, not question marks
     CMUFileBox(hWndMain, "Open", 0);
     EXPECT_EQ(request.Flags, (DWORD)(OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST));
+    EXPECT_EQ(seam::fileDialogFilter, std::string("All files (*.*)\0*.*\0Text files (*.txt)\0*.txt\0", 45));
 }
 
 }  // namespace

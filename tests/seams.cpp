@@ -23,6 +23,8 @@ std::vector<std::pair<std::string, UINT>> htmlHelpAsked;
 const RECT *workArea = nullptr;
 bool noMonitorApi = false;
 bool noBestFitFlag = false;
+UINT convertAcp = 0;
+UINT htmlHelpRefuses = (UINT)-1;
 LCID systemLcid = 0;
 DWORD fileDialogError = 0;
 OPENFILENAMEA *fileDialogRequest = nullptr;
@@ -48,6 +50,8 @@ void Reset()
     workArea = nullptr;
     noMonitorApi = false;
     noBestFitFlag = false;
+    convertAcp = 0;
+    htmlHelpRefuses = (UINT)-1;
     systemLcid = 0;
     fileDialogError = 0;
     fileDialogRequest = nullptr;
@@ -182,7 +186,7 @@ static HMODULE WINAPI SeamLoadLibraryA(LPCSTR name)
 static HWND WINAPI FakeHtmlHelpA(HWND, LPCSTR file, UINT command, DWORD_PTR)
 {
     seam::htmlHelpAsked.emplace_back(file ? file : "", command);
-    return GetDesktopWindow();
+    return command == seam::htmlHelpRefuses ? NULL : GetDesktopWindow();
 }
 
 static HMONITOR WINAPI FakeMonitorFromWindow(HWND, DWORD)
@@ -192,7 +196,8 @@ static HMONITOR WINAPI FakeMonitorFromWindow(HWND, DWORD)
 
 static BOOL WINAPI FakeGetMonitorInfoA(HMONITOR, LPMONITORINFO mi)
 {
-    mi->rcMonitor = mi->rcWork = *seam::workArea;
+    mi->rcWork = mi->rcMonitor = *seam::workArea;
+    mi->rcMonitor.bottom += 40;   // the task bar lies below the work area
     mi->dwFlags = 0;
     return TRUE;
 }
@@ -219,6 +224,8 @@ static int WINAPI SeamWideCharToMultiByte(UINT cp, DWORD flags, LPCWSTR wide, in
         SetLastError(ERROR_INVALID_FLAGS);
         return 0;
     }
+    if (cp == CP_ACP && seam::convertAcp)
+        cp = seam::convertAcp;
     return real_WideCharToMultiByte(cp, flags, wide, nWide, out, nOut, defaultChar, usedDefault);
 }
 

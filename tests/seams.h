@@ -42,6 +42,10 @@ extern bool noMonitorApi;
 extern LCID systemLcid;
 // True: WideCharToMultiByte refuses WC_NO_BEST_FIT_CHARS, as on NT 4.
 extern bool noBestFitFlag;
+// Non-zero: WideCharToMultiByte asked for the ANSI code page converts to this one.
+extern UINT convertAcp;
+// The HtmlHelpA command the fake answers with no window; (UINT)-1 for none.
+extern UINT htmlHelpRefuses;
 // True: each WriteFile writes half of what it is given and says so.
 extern bool shortWrites;
 

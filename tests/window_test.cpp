@@ -320,9 +320,9 @@ TEST_F(WindowTest, KeptInsideTheWorkAreaOfItsOwnMonitor)
     Placed(&area, 0, 0, 1000, 2000);   // cut each way to its own side of the area
     EXPECT_EQ(rc.right - rc.left, 900);
     EXPECT_EQ(rc.bottom - rc.top, 600);
-    Placed(&area, 300, 50, 700, 300);   // over the right edge: moved back in by as much
+    Placed(&area, 300, 450, 700, 300);   // over the right and bottom edges: moved back in by as much
     EXPECT_EQ(rc.left, 200);
-    EXPECT_EQ(rc.top, 50);
+    EXPECT_EQ(rc.top, 300);
     Placed(&second, 1500, 100, 400, 300);   // wholly on a second monitor: left there
     EXPECT_EQ(rc.left, 1500);
     seam::noMonitorApi = true;   // no monitor functions: the primary's work area
