@@ -6,46 +6,51 @@
 #include "TAMSEL.H"
 #include "GSTRLIST.H"
 
-/* What is copied or saved of a name: all of it, or its file-name part. */
-LPCSTR Name_Piece(LPCSTR lpszName)
+/* The part of a name after its last backslash; a name without one is
+   taken whole. */
+LPCWSTR File_Name_Of(LPCWSTR lpszName)
 {
-    return name_only_on == 1 ? File_Name_Part(lpszName) : lpszName;
+    LPCWSTR lpszPart = lpszName;
+    for (LPCWSTR p = lpszName; *p; p++)
+        if (*p == '\\')
+            lpszPart = p + 1;
+    return lpszPart;
 }
 
-/* Reads a node; a node that cannot be read counts as an empty name. */
-void Read_Name(HGLOBAL hNode, LPSTR szFileName)
+/* What is copied or saved of a name: all of it, or its file-name part. */
+LPCWSTR Name_Piece(LPCWSTR lpszName)
 {
-    if (!String_List_Read(hNode, szFileName))
-        szFileName[0] = '\0';
+    return name_only_on == 1 ? File_Name_Of(lpszName) : lpszName;
 }
 
 /* Joins the pieces of the list's names as the copy puts them: the first
    piece always, each later one after the separator unless it is empty.
    With lpszText NULL it only measures; otherwise lpszText must hold the
-   measured length and its terminator.  Returns the length. */
-static SIZE_T Join_Names(LPSTR lpszText)
+   measured length and its terminator.  A node that cannot be read counts
+   as an empty name.  Returns the length in characters. */
+static SIZE_T Join_Names(LPWSTR lpszText)
 {
-    char szFileName[NAME_BUFF_SIZE];
-    const SIZE_T nToken = (SIZE_T)lstrlenA(szToken);
+    const SIZE_T nToken = (SIZE_T)lstrlenW(szToken);
     SIZE_T nTotal = 0;
 
     for (HGLOBAL hNode = hFNameTopList; hNode; hNode = String_List_Next(hNode)) {
-        Read_Name(hNode, szFileName);
-        LPCSTR lpszPiece = Name_Piece(szFileName);
-        const SIZE_T nPiece = (SIZE_T)lstrlenA(lpszPiece);
-        if (hNode != hFNameTopList) {
-            if (nPiece == 0)
-                continue;   /* an empty piece goes with its separator */
+        HGLOBAL hName;
+        LPCWSTR lpszName = String_List_Lock(hNode, &hName);
+        LPCWSTR lpszPiece = lpszName ? Name_Piece(lpszName) : L"";
+        const SIZE_T nPiece = (SIZE_T)lstrlenW(lpszPiece);
+        if (hNode != hFNameTopList && nPiece > 0) {
             if (lpszText)
-                memcpy(lpszText + nTotal, szToken, nToken);
+                memcpy(lpszText + nTotal, szToken, nToken * sizeof(WCHAR));
             nTotal += nToken;
         }
         if (lpszText)
-            memcpy(lpszText + nTotal, lpszPiece, nPiece);
-        nTotal += nPiece;
+            memcpy(lpszText + nTotal, lpszPiece, nPiece * sizeof(WCHAR));
+        nTotal += nPiece;   /* an empty later piece goes with its separator */
+        if (lpszName)
+            GlobalUnlock(hName);
     }
     if (lpszText)
-        lpszText[nTotal] = '\0';
+        lpszText[nTotal] = 0;
     return nTotal;
 }
 
@@ -69,32 +74,34 @@ void Clipboard_Busy_MesBox(HWND hWnd)
     Message_Box(hWnd, IDS_CLIP_BUSY, IDS_CLIP_BUSY_CAP, MB_OK | MB_ICONEXCLAMATION);
 }
 
-/* The text in Unicode, converted from the ANSI code page as the names are:
-   left to Windows, it would be converted with the code page of whatever
-   input language is active at the time.  0 when it cannot be had. */
-static HGLOBAL Unicode_Text(HGLOBAL hText)
+/* The text in the ANSI code page for the readers of CF_TEXT, placed by
+   the program itself: converted by Windows, a character the code page
+   lacks would become a look-alike.  0 when memory runs out. */
+static HGLOBAL Ansi_Text(LPCWSTR lpszWide, SIZE_T nWide)
 {
-    LPCSTR lpszText = (LPCSTR)GlobalLock(hText);
-    if (!lpszText)
+    BOOL bLossy;
+    if (nWide > 0x3FFFFFFF)
         return 0;
-    const int nWide = MultiByteToWideChar(CP_ACP, 0, lpszText, -1, NULL, 0);
-    HGLOBAL hWide = nWide > 0 ? GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)nWide * sizeof(WCHAR)) : 0;
-    LPWSTR lpszWide = hWide ? (LPWSTR)GlobalLock(hWide) : NULL;
-    if (lpszWide) {
-        MultiByteToWideChar(CP_ACP, 0, lpszText, -1, lpszWide, nWide);
-        GlobalUnlock(hWide);
-    } else if (hWide) {
-        GlobalFree(hWide);
-        hWide = 0;
+    const int nBytes = Wide_To_Ansi(lpszWide, (int)nWide, NULL, 0, &bLossy);
+    if (nWide > 0 && nBytes <= 0)
+        return 0;
+    HGLOBAL hText = GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)nBytes + 1);
+    LPSTR lpszText = hText ? (LPSTR)GlobalLock(hText) : NULL;
+    if (!lpszText) {
+        if (hText)
+            GlobalFree(hText);
+        return 0;
     }
+    Wide_To_Ansi(lpszWide, (int)nWide, lpszText, nBytes, &bLossy);
+    lpszText[nBytes] = '\0';
     GlobalUnlock(hText);
-    return hWide;
+    return hText;
 }
 
-/* The locale whose ANSI code page the names are in: the system's.  Left
-   to Windows, the clipboard would be stamped with the input language
-   active at the time, and readers of CF_TEXT (and the CF_OEMTEXT Windows
-   makes from it) would decode by that.  0 when it cannot be had. */
+/* The locale whose ANSI code page CF_TEXT is in: the system's.  Left to
+   Windows, the clipboard would be stamped with the input language active
+   at the time, and readers of CF_TEXT (and the CF_OEMTEXT Windows makes
+   from it) would decode by that.  0 when it cannot be had. */
 static HGLOBAL Locale_Block(void)
 {
     HGLOBAL hLocale = GlobalAlloc(GMEM_MOVEABLE, sizeof(LCID));
@@ -115,18 +122,21 @@ int Copy_Clipboard(HWND hWnd)
        exact size: growing a block of megabytes name by name would copy it
        over and over. */
     const SIZE_T nLength = Join_Names(NULL);
-    HGLOBAL hText = GlobalAlloc(GMEM_MOVEABLE, nLength + 1);
-    LPSTR lpszText = hText ? (LPSTR)GlobalLock(hText) : NULL;
-    if (!lpszText) {
+    HGLOBAL hWide = GlobalAlloc(GMEM_MOVEABLE, (nLength + 1) * sizeof(WCHAR));
+    LPWSTR lpszWide = hWide ? (LPWSTR)GlobalLock(hWide) : NULL;
+    HGLOBAL hText = 0;
+    if (lpszWide) {
+        Join_Names(lpszWide);
+        hText = Ansi_Text(lpszWide, nLength);
+        GlobalUnlock(hWide);
+    }
+    if (!hText) {
         /* The clipboard keeps what it holds. */
-        if (hText)
-            GlobalFree(hText);
+        if (hWide)
+            GlobalFree(hWide);
         Mem_error_MesBox();
         return 0;
     }
-    Join_Names(lpszText);
-    GlobalUnlock(hText);
-    HGLOBAL hWide = Unicode_Text(hText);   /* without it, CF_TEXT alone */
     HGLOBAL hLocale = Locale_Block();
 
     /* Everything is ready before the clipboard is opened and emptied, so
@@ -136,19 +146,24 @@ int Copy_Clipboard(HWND hWnd)
     const BOOL bOpened = Open_Clipboard_Soon(hWnd);
     if (bOpened) {
         EmptyClipboard();
-        bPlaced = SetClipboardData(CF_TEXT, hText) != NULL;
-        if (bPlaced && hWide && SetClipboardData(CF_UNICODETEXT, hWide))
+        if (SetClipboardData(CF_UNICODETEXT, hWide)) {
             hWide = 0;
-        if (bPlaced && hLocale && SetClipboardData(CF_LOCALE, hLocale))
-            hLocale = 0;
+            bPlaced = SetClipboardData(CF_TEXT, hText) != NULL;
+        }
+        if (bPlaced) {
+            hText = 0;
+            if (hLocale && SetClipboardData(CF_LOCALE, hLocale))
+                hLocale = 0;
+        }
         CloseClipboard();
     }
     if (hWide)
         GlobalFree(hWide);
+    if (hText)
+        GlobalFree(hText);
     if (hLocale)
         GlobalFree(hLocale);
     if (!bPlaced) {
-        GlobalFree(hText);
         if (bOpened)
             Mem_error_MesBox();
         else

@@ -12,8 +12,6 @@ static const char szCaptionEmpty[]  = " Tamsel32 ";
 void DrawFileName(HWND hWnd)
 {
     PAINTSTRUCT ps;
-    char szFile_name[NAME_BUFF_SIZE];
-    WCHAR szWide[NAME_BUFF_SIZE];
 
     HDC hDC = BeginPaint(hWnd, &ps);
     SelectUser_Font(hDC, hnewsfont);
@@ -44,13 +42,14 @@ void DrawFileName(HWND hWnd)
         HGLOBAL hNode = String_List_Seek(hFNameTopList, nVscrollPos);
         int Line_Position = 0;
         for (int counter = nVscrollPos; counter < nVscrollPos + nPageMaxLines && hNode; counter++) {
-            /* Drawn in Unicode: TextOutA reads the bytes in the code page of
-               the font's character set, and a Western face would turn every
-               kana and kanji into other letters. */
-            const int nWide = String_List_Read(hNode, szFile_name)
-                ? MultiByteToWideChar(CP_ACP, 0, szFile_name, -1, szWide, NAME_BUFF_SIZE) : 0;
-            if (nWide > 1)
-                TextOutW(hDC, -nHscrollPos * xChar, Line_Position * yChar, szWide, nWide - 1);
+            /* Drawn in Unicode from the list itself: every script shows,
+               whatever the code page and the font's character set. */
+            HGLOBAL hName;
+            LPCWSTR lpszName = String_List_Lock(hNode, &hName);
+            if (lpszName) {
+                TextOutW(hDC, -nHscrollPos * xChar, Line_Position * yChar, lpszName, lstrlenW(lpszName));
+                GlobalUnlock(hName);
+            }
             Line_Position++;
             hNode = String_List_Next(hNode);
         }

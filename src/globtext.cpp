@@ -1,38 +1,40 @@
-/* Text accumulator: one movable block, always exactly the size of its text
-   and terminator, grown piece by piece. */
+/* Text accumulator: one movable block of UTF-16 text, always exactly the
+   size of its text and terminator, grown piece by piece. */
+#include <string.h>
+
 #include "GLOBTEXT.H"
 
-HGLOBAL Global_text_add(HGLOBAL hGlText, LPCSTR lpszLoText)
+HGLOBAL Global_text_add(HGLOBAL hGlText, LPCWSTR lpszLoText)
 {
     if (!hGlText) {
-        HGLOBAL hNew = GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)lstrlenA(lpszLoText) + 1);
+        HGLOBAL hNew = GlobalAlloc(GMEM_MOVEABLE, ((SIZE_T)lstrlenW(lpszLoText) + 1) * sizeof(WCHAR));
         if (!hNew)
             return 0;
-        LPSTR lpszText = (LPSTR)GlobalLock(hNew);
+        LPWSTR lpszText = (LPWSTR)GlobalLock(hNew);
         if (!lpszText) {
             GlobalFree(hNew);
             return 0;
         }
-        lstrcpyA(lpszText, lpszLoText);
+        memcpy(lpszText, lpszLoText, ((SIZE_T)lstrlenW(lpszLoText) + 1) * sizeof(WCHAR));
         GlobalUnlock(hNew);
         return hNew;
     }
 
-    LPSTR lpszText = (LPSTR)GlobalLock(hGlText);
+    LPWSTR lpszText = (LPWSTR)GlobalLock(hGlText);
     if (!lpszText)
         return 0;
-    SIZE_T nOldLength = (SIZE_T)lstrlenA(lpszText);
+    SIZE_T nOldLength = (SIZE_T)lstrlenW(lpszText);
     GlobalUnlock(hGlText);
 
     /* A movable block keeps its handle when it grows; the result only tells
        success from failure.  On failure the old block is left as it was. */
-    if (!GlobalReAlloc(hGlText, nOldLength + (SIZE_T)lstrlenA(lpszLoText) + 1, 0))
+    if (!GlobalReAlloc(hGlText, (nOldLength + (SIZE_T)lstrlenW(lpszLoText) + 1) * sizeof(WCHAR), 0))
         return 0;
 
-    lpszText = (LPSTR)GlobalLock(hGlText);
+    lpszText = (LPWSTR)GlobalLock(hGlText);
     if (!lpszText)
         return 0;
-    lstrcpyA(lpszText + nOldLength, lpszLoText);
+    memcpy(lpszText + nOldLength, lpszLoText, ((SIZE_T)lstrlenW(lpszLoText) + 1) * sizeof(WCHAR));
     GlobalUnlock(hGlText);
     return hGlText;
 }

@@ -1,6 +1,8 @@
 /* Name list in movable global memory.
    The caller keeps the first node (and, while building, the last one); the
    module keeps nothing.  A block is locked only inside one call. */
+#include <string.h>
+
 #include "GSTRLIST.H"
 
 #if !defined(_WIN64)
@@ -8,15 +10,26 @@
 static_assert(sizeof(NameList) == 12, "a node is three 32-bit handles");
 #endif
 
+/* Copies lpszFrom, cut to nSize - 1 characters, with a terminator.  (No
+   lstrcpynW: Windows 95 and 98 have only its stub.) */
+static void Copy_Wide(LPWSTR lpszTo, LPCWSTR lpszFrom, int nSize)
+{
+    int n = lstrlenW(lpszFrom);
+    if (n > nSize - 1)
+        n = nSize - 1;
+    memcpy(lpszTo, lpszFrom, (size_t)n * sizeof(WCHAR));
+    lpszTo[n] = 0;
+}
+
 /* Allocates the text block for pNode and copies the name into it.
    Returns FALSE, with nothing left allocated, when either step fails. */
-static BOOL Store_Name(NameList *pNode, LPCSTR pszFileName, UINT StringLength)
+static BOOL Store_Name(NameList *pNode, LPCWSTR pszFileName, UINT StringLength)
 {
-    pNode->hfilename = GlobalAlloc(GMEM_MOVEABLE, StringLength);
+    pNode->hfilename = GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)StringLength * sizeof(WCHAR));
     if (!pNode->hfilename)
         return FALSE;
 
-    LPSTR lpszText = (LPSTR)GlobalLock(pNode->hfilename);
+    LPWSTR lpszText = (LPWSTR)GlobalLock(pNode->hfilename);
     if (!lpszText) {
         GlobalFree(pNode->hfilename);
         pNode->hfilename = 0;
@@ -24,12 +37,12 @@ static BOOL Store_Name(NameList *pNode, LPCSTR pszFileName, UINT StringLength)
     }
     /* Bounded by the block's size: a short StringLength cuts the name
        instead of writing past the block. */
-    lstrcpynA(lpszText, pszFileName, (int)StringLength);
+    Copy_Wide(lpszText, pszFileName, (int)StringLength);
     GlobalUnlock(pNode->hfilename);
     return TRUE;
 }
 
-HGLOBAL String_list_add(LPCSTR pszFileName, UINT StringLength, HGLOBAL hFNameList)
+HGLOBAL String_list_add(LPCWSTR pszFileName, UINT StringLength, HGLOBAL hFNameList)
 {
     HGLOBAL hNew = GlobalAlloc(GMEM_MOVEABLE, sizeof(NameList));
     if (!hNew)
@@ -80,22 +93,25 @@ HGLOBAL String_list_add(LPCSTR pszFileName, UINT StringLength, HGLOBAL hFNameLis
     return hNew;
 }
 
-int String_List_Read(HGLOBAL hFNameList, LPSTR string_buff)
+LPCWSTR String_List_Lock(HGLOBAL hFNameList, HGLOBAL *phText)
 {
     NameList *pNode = hFNameList ? (NameList *)GlobalLock(hFNameList) : NULL;
     if (!pNode)
-        return 0;
-
-    int result = 0;
-    HGLOBAL hText = pNode->hfilename;
-    LPCSTR lpszText = hText ? (LPCSTR)GlobalLock(hText) : NULL;
-    if (lpszText) {
-        lstrcpynA(string_buff, lpszText, NAME_BUFF_SIZE);
-        GlobalUnlock(hText);
-        result = 1;
-    }
+        return NULL;
+    *phText = pNode->hfilename;
     GlobalUnlock(hFNameList);
-    return result;
+    return *phText ? (LPCWSTR)GlobalLock(*phText) : NULL;
+}
+
+int String_List_Read(HGLOBAL hFNameList, LPWSTR string_buff, int nSize)
+{
+    HGLOBAL hText;
+    LPCWSTR lpszText = String_List_Lock(hFNameList, &hText);
+    if (!lpszText)
+        return 0;
+    Copy_Wide(string_buff, lpszText, nSize);
+    GlobalUnlock(hText);
+    return 1;
 }
 
 HGLOBAL String_List_Next(HGLOBAL hFNameList)

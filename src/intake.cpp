@@ -1,6 +1,7 @@
 /* Tamsel32: names taken into the list, dropped from the shell, pasted from
    the clipboard or given on the command line, all by one road; and the
-   report of the names the list cannot take. */
+   report of the names the list cannot take.  Names are kept as the shell
+   gives them, in UTF-16, whatever their script or length. */
 #include <string.h>
 #include <windows.h>
 #include <shlobj.h>     /* DROPFILES: the layout of a drop block */
@@ -9,150 +10,124 @@
 #include "GSTRLIST.H"
 
 /* The list spends two movable handles per name, and a process has 65,536
-   of them for all its movable blocks.  A drop stops at this many names, as
-   when memory runs out, so that the clipboard text and the dialogs still
-   find handles to work with. */
+   of them for all its movable blocks.  A drop stops at this many names, so
+   that the clipboard text and the dialogs still find handles to work with. */
 #define MAX_LIST_NAMES 32000
 
-/* Why Next_Drop_Name left a name out; an empty name is no loss. */
-#define NAME_EMPTY       0
-#define NAME_TOO_LONG   -1      /* over 255 bytes in the code page */
-#define NAME_UNMAPPABLE -2      /* holds a character the code page lacks */
-#define NAME_MISSING    -3      /* names no file or folder (the command line) */
+/* Why a name is left out. */
+#define NAME_NOT_A_NAME  0      /* a control character, longer than any path, or a broken block's rest */
+#define NAME_MISSING     1      /* names no file or folder (the command line) */
+#define NAME_PAST_LIMIT  2      /* past the list's MAX_LIST_NAMES */
 
-/* Converts a wide name to the ANSI code page, or measures it when lpszOut
-   is NULL.  Returns the bytes, 0 on failure; *pbLossy is set for a name
-   the code page cannot hold exactly.  No look-alikes: a best fit turns
-   "report¥draft.txt" into a path one folder deeper and "café" into
-   another file's name, and the default character '?' is a wildcard. */
-/* Windows NT 4 refuses WC_NO_BEST_FIT_CHARS: there a name is converted
-   plainly and counts as held only if it converts back to itself.  (Only
-   measured, without lpszOut, a look-alike cannot be told.) */
-static int Wide_To_Ansi_Checked(LPCWSTR lpszWide, int nWide, LPSTR lpszOut, int nOut, BOOL *pbLossy)
-{
-    const int n = WideCharToMultiByte(CP_ACP, 0, lpszWide, nWide, lpszOut, nOut, NULL, pbLossy);
-    if (n <= 0 || *pbLossy || !lpszOut)
-        return n;
-    WCHAR szBack[NAME_BUFF_SIZE];
-    const int nBack = nWide <= NAME_BUFF_SIZE ? MultiByteToWideChar(CP_ACP, 0, lpszOut, n, szBack, NAME_BUFF_SIZE) : 0;
-    *pbLossy = nBack != nWide || memcmp(szBack, lpszWide, nWide * sizeof(WCHAR)) != 0;
-    return n;
-}
-
-int Wide_To_Ansi(LPCWSTR lpszWide, int nWide, LPSTR lpszOut, int nOut, BOOL *pbLossy)
-{
-    *pbLossy = FALSE;
-    if (GetACP() == CP_UTF8) {
-        /* UTF-8 holds every character, and refuses both the no-best-fit
-           flag and the default-character check: only broken UTF-16 fails. */
-        const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lpszWide, nWide, lpszOut, nOut, NULL, NULL);
-        *pbLossy = n == 0 && GetLastError() == ERROR_NO_UNICODE_TRANSLATION;
-        return n;
-    }
-    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, lpszWide, nWide, lpszOut, nOut, NULL, pbLossy);
-    if (n != 0 || GetLastError() != ERROR_INVALID_FLAGS)
-        return n;
-    return Wide_To_Ansi_Checked(lpszWide, nWide, lpszOut, nOut, pbLossy);
-}
-
-/* TRUE when a whole name, its terminator included, lies at p before
-   pEnd. */
-static BOOL Whole_Name_At(const BYTE *p, const BYTE *pEnd, BOOL bWide)
-{
-    if (!bWide)
-        return p < pEnd && memchr(p, 0, (size_t)(pEnd - p)) != NULL;
-    for (; p + sizeof(WCHAR) <= pEnd; p += sizeof(WCHAR))
-        if (p[0] == 0 && p[1] == 0)
-            return TRUE;
-    return FALSE;
-}
-
-/* Copies the drop's name at *ppNames into szFileName in the ANSI code page
-   and moves *ppNames past it.  Returns the name's length, or one of the
-   NAME_ reasons above for a name the list cannot take: the readers copy
-   names into 256-byte buffers.  Walking the block once keeps a drop of n
-   names linear; asking DragQueryFileA for each name by index would walk
-   it from its start every time. */
-static int Next_Drop_Name(const BYTE **ppNames, BOOL bWide, LPSTR szFileName)
-{
-    if (bWide) {
-        LPCWSTR lpszWide = (LPCWSTR)*ppNames;
-        const int nWide = lstrlenW(lpszWide);
-        *ppNames += (nWide + 1) * sizeof(WCHAR);
-        if (nWide == 0)
-            return NAME_EMPTY;
-        BOOL bLossy;
-        const int nLength = Wide_To_Ansi(lpszWide, nWide, szFileName, NAME_BUFF_SIZE - 1, &bLossy);
-        if (nLength > 0 && !bLossy) {
-            szFileName[nLength] = '\0';
-            return nLength;
-        }
-        /* Too long as it stands; measured whole, it may be lossy too. */
-        if (nLength == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER)
-            Wide_To_Ansi(lpszWide, nWide, NULL, 0, &bLossy);
-        return bLossy ? NAME_UNMAPPABLE : NAME_TOO_LONG;
-    }
-    LPCSTR lpszName = (LPCSTR)*ppNames;
-    const int nLength = lstrlenA(lpszName);
-    *ppNames += nLength + 1;
-    if (nLength == 0)
-        return NAME_EMPTY;
-    if (nLength >= NAME_BUFF_SIZE)
-        return NAME_TOO_LONG;
-    memcpy(szFileName, lpszName, nLength + 1);
-    return nLength;
-}
-
-/* The names the last drop left out, for the box that tells the user: how
-   many for each reason, and the first few as they were dropped. */
+/* The names the last intake left out, for the box that tells the user:
+   how many for each reason, and the first few as they were given. */
 #define LEFT_OUT_SHOWN  5
 #define LEFT_OUT_CHARS  100     /* characters shown of each; longer ones are cut */
 
 struct Left_Out {
-    UINT  nTooLong;
-    UINT  nUnmappable;
-    UINT  nMissing;
+    UINT  nReason[3];
     UINT  nShown;
     WCHAR szNames[LEFT_OUT_SHOWN][LEFT_OUT_CHARS + 2];   /* room for "…" and the NUL */
 };
 static Left_Out leftOut;
 
 /* Counts a name left out and keeps its first characters while there is
-   room: a wide name as it is, an ANSI one converted from the code page. */
-static void Note_Left_Out(int nReason, const BYTE *pName, BOOL bWide)
+   room (a broken block's rest has none to show). */
+static void Note_Left_Out(int nReason, LPCWSTR lpszName, int nName)
 {
-    if (nReason == NAME_TOO_LONG)
-        leftOut.nTooLong++;
-    else if (nReason == NAME_MISSING)
-        leftOut.nMissing++;
-    else
-        leftOut.nUnmappable++;
-    if (leftOut.nShown == LEFT_OUT_SHOWN)
+    leftOut.nReason[nReason]++;
+    if (leftOut.nShown == LEFT_OUT_SHOWN || nName == 0)
         return;
-
     LPWSTR szShown = leftOut.szNames[leftOut.nShown++];
-    int n;
-    BOOL bCut;
-    if (bWide) {
-        const int nWide = lstrlenW((LPCWSTR)pName);
-        n = nWide < LEFT_OUT_CHARS ? nWide : LEFT_OUT_CHARS;
-        memcpy(szShown, pName, n * sizeof(WCHAR));
-        if (n > 0 && IS_HIGH_SURROGATE(szShown[n - 1]))
-            n--;    /* no half of a pair at the cut */
-        bCut = n < nWide;
-    } else {
-        LPCSTR p = (LPCSTR)pName;
-        for (int nChars = 0; *p && nChars < LEFT_OUT_CHARS; nChars++)
-            p = CharNextA(p);
-        n = MultiByteToWideChar(CP_ACP, 0, (LPCSTR)pName, (int)(p - (LPCSTR)pName), szShown, LEFT_OUT_CHARS);
-        bCut = *p != '\0';
-    }
-    if (bCut)
+    int n = nName < LEFT_OUT_CHARS ? nName : LEFT_OUT_CHARS;
+    memcpy(szShown, lpszName, (size_t)n * sizeof(WCHAR));
+    for (int i = 0; i < n; i++)
+        if (szShown[i] < 0x20)
+            szShown[i] = 0xFFFD;   /* a line break would split the report's lines */
+    if (n > 0 && IS_HIGH_SURROGATE(szShown[n - 1]))
+        n--;    /* no half of a pair at the cut */
+    if (n < nName)
         szShown[n++] = 0x2026;   /* … */
     szShown[n] = 0;
 }
 
-/* Memory ran out part way through taking names.  A drop made while the
+/* Columns a name takes: a character of the East Asian wide kind (kanji,
+   kana, hangul, full-width forms, and the pairs beyond the basic plane,
+   emoji among them) is about two average characters wide. */
+static int Name_Columns(LPCWSTR lpszName, int nName)
+{
+    int nColumns = 0;
+    for (int i = 0; i < nName; i++) {
+        const WCHAR c = lpszName[i];
+        const BOOL bWide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                           (c >= 0xFFE0 && c <= 0xFFE6) || IS_HIGH_SURROGATE(c);
+        nColumns += bWide ? 2 : 1;
+        if (IS_HIGH_SURROGATE(c) && i + 1 < nName && IS_LOW_SURROGATE(lpszName[i + 1]))
+            i++;
+    }
+    return nColumns;
+}
+
+/* A root keeps its trailing backslash: "\", "X:\", "\\server\share\". */
+static BOOL Is_Root(LPCWSTR lpszName, int nName)
+{
+    if (nName == 1 || (nName == 3 && lpszName[1] == ':'))
+        return TRUE;
+    if (nName < 2 || lpszName[0] != '\\' || lpszName[1] != '\\')
+        return FALSE;
+    int nSeparators = 0;   /* after "\\": server\share\ */
+    for (int i = 2; i < nName; i++)
+        nSeparators += lpszName[i] == '\\';
+    return nSeparators == 2;
+}
+
+/* The name as a drop gives it, in place: "\\?\" taken off ("\\?\UNC\"
+   becomes "\\"), and a trailing backslash unless the name is a root
+   ("dir\" is the folder "dir").  Returns the new length. */
+static int Plain_Name(LPWSTR lpszName, int nName)
+{
+    if (nName >= 8 && memcmp(lpszName, L"\\\\?\\UNC\\", 8 * sizeof(WCHAR)) == 0) {
+        memmove(lpszName + 2, lpszName + 8, (size_t)(nName - 8) * sizeof(WCHAR));
+        nName -= 6;
+    } else if (nName >= 4 && memcmp(lpszName, L"\\\\?\\", 4 * sizeof(WCHAR)) == 0) {
+        memmove(lpszName, lpszName + 4, (size_t)(nName - 4) * sizeof(WCHAR));
+        nName -= 4;
+    }
+    if (nName > 1 && lpszName[nName - 1] == '\\' && !Is_Root(lpszName, nName))
+        nName--;
+    lpszName[nName] = 0;
+    return nName;
+}
+
+/* No Windows file name holds a character below U+0020: a name that does
+   would split the copied text into false lines. */
+static BOOL Has_Control_Character(LPCWSTR lpszName, int nName)
+{
+    for (int i = 0; i < nName; i++)
+        if (lpszName[i] < 0x20)
+            return TRUE;
+    return FALSE;
+}
+
+/* The length of the NUL-terminated name at p, reading no further than
+   pEnd; -1 when no terminator comes before it. */
+static int Name_Length(const BYTE *p, const BYTE *pEnd, BOOL bWide)
+{
+    if (!bWide) {
+        const BYTE *pNul = (const BYTE *)memchr(p, 0, (size_t)(pEnd - p));
+        return pNul ? (int)(pNul - p) : -1;
+    }
+    const WCHAR *pw = (const WCHAR *)p;
+    const size_t nMax = (size_t)(pEnd - p) / sizeof(WCHAR);
+    for (size_t n = 0; n < nMax; n++)
+        if (pw[n] == 0)
+            return n <= 0x7FFFFFFF ? (int)n : -1;
+    return -1;
+}
+
+/* Memory ran out part way through taking names.  An intake made while the
    box is up reports its own names: this one's report is kept aside. */
 static void Out_Of_Memory_Box(void)
 {
@@ -162,44 +137,57 @@ static void Out_Of_Memory_Box(void)
 }
 
 /* Replaces the list with the names of a drop block (the shell's, the
-   clipboard's or the command line's), which it leaves as it is.  Returns
-   the number of names in the block, or 0 when it holds none the list can
-   take: the old list then stays.  *pbOutOfMemory tells that memory ran out
-   part way; the names stored so far are kept. */
+   clipboard's or the command line's), which it leaves as it is: a wide
+   block's names as they are, an ANSI one's (Windows 95 and 98, or an old
+   program's paste) from the ANSI code page.  The block is any program's:
+   nothing is read outside it.  Returns the number of names in the block,
+   or 0 when it holds none the list can take: the old list then stays.
+   *pbOutOfMemory tells that memory ran out part way; the names stored so
+   far are kept. */
 static UINT Take_Drop_Names(HDROP hDrop, BOOL *pbOutOfMemory)
 {
-    char szFileName[NAME_BUFF_SIZE];
+    WCHAR szName[NAME_MAX_CHARS + 1];
 
     *pbOutOfMemory = FALSE;
     const SIZE_T nBlock = GlobalSize(hDrop);
     const DROPFILES *pDrop = (const DROPFILES *)GlobalLock(hDrop);
     if (!pDrop)
         return 0;
-    /* A pasted block is any program's: names are read only inside it, up
-       to the empty name that ends them. */
     const BYTE *pEnd = (const BYTE *)pDrop + nBlock;
-    if (nBlock < sizeof(DROPFILES) || pDrop->pFiles >= nBlock) {
-        GlobalUnlock(hDrop);
-        return 0;
-    }
+    const BOOL bHeader = nBlock >= sizeof(DROPFILES) && pDrop->pFiles < nBlock;
+    const BOOL bWide = bHeader && pDrop->fWide;
+    const BYTE *pNames = bHeader ? (const BYTE *)pDrop + pDrop->pFiles : pEnd;
+    const size_t nUnit = bWide ? sizeof(WCHAR) : 1;
 
-    /* The old list goes only when the drop brings a name to replace it:
-       a drop that holds none the list can take changes nothing.  Count and
-       width cover only the names stored. */
-    const BYTE *pNames = (const BYTE *)pDrop + pDrop->pFiles;
+    /* The old list goes only when the block brings a name to replace it.
+       Count and width cover only the names stored. */
     BOOL bReplaced = FALSE;
-    UINT nStored = 0;
-    int nLongest = 0;
+    UINT nStored = 0, nGiven = 0;
+    int nWidest = 0;
     HGLOBAL hLast = 0;
-    UINT nDropped = 0;
-    while (Whole_Name_At(pNames, pEnd, pDrop->fWide)) {
+    int nLength;
+    while ((nLength = Name_Length(pNames, pEnd, bWide)) > 0) {
         const BYTE *pName = pNames;
-        const int nLength = Next_Drop_Name(&pNames, pDrop->fWide, szFileName);
-        if (nLength == NAME_EMPTY)
-            break;
-        nDropped++;
-        if (nLength < 0) {
-            Note_Left_Out(nLength, pName, pDrop->fWide);
+        pNames += ((size_t)nLength + 1) * nUnit;
+        nGiven++;
+        int nName = 0;
+        if (!bWide)
+            nName = MultiByteToWideChar(CP_ACP, 0, (LPCSTR)pName, nLength, szName, NAME_MAX_CHARS);
+        else if (nLength <= NAME_MAX_CHARS) {
+            memcpy(szName, pName, (size_t)nLength * sizeof(WCHAR));
+            nName = nLength;
+        }
+        if (nName == 0) {   /* longer than any path Windows has */
+            Note_Left_Out(NAME_NOT_A_NAME, bWide ? (LPCWSTR)pName : NULL, bWide ? nLength : 0);
+            continue;
+        }
+        nName = Plain_Name(szName, nName);
+        if (nName == 0 || Has_Control_Character(szName, nName)) {
+            Note_Left_Out(NAME_NOT_A_NAME, szName, nName);
+            continue;
+        }
+        if (nStored == MAX_LIST_NAMES) {
+            Note_Left_Out(NAME_PAST_LIMIT, szName, nName);
             continue;
         }
         if (!bReplaced) {
@@ -207,8 +195,7 @@ static UINT Take_Drop_Names(HDROP hDrop, BOOL *pbOutOfMemory)
             hFNameTopList = 0;
             bReplaced = TRUE;
         }
-
-        HGLOBAL hNode = nStored < MAX_LIST_NAMES ? String_list_add(szFileName, (UINT)nLength + 1, hLast) : 0;
+        HGLOBAL hNode = String_list_add(szName, (UINT)nName + 1, hLast);
         if (!hNode) {
             *pbOutOfMemory = TRUE;
             break;
@@ -217,15 +204,20 @@ static UINT Take_Drop_Names(HDROP hDrop, BOOL *pbOutOfMemory)
             hFNameTopList = hNode;
         hLast = hNode;
         nStored++;
-        if (nLength > nLongest)
-            nLongest = nLength;
+        const int nColumns = Name_Columns(szName, nName);
+        if (nColumns > nWidest)
+            nWidest = nColumns;
     }
+    /* Bytes left with no end to them: an unterminated last name, or names
+       said to lie outside the block. */
+    if (nLength < 0 && (!bHeader || pNames + nUnit <= pEnd))
+        Note_Left_Out(NAME_NOT_A_NAME, NULL, 0);
     GlobalUnlock(hDrop);
     if (!bReplaced)
         return 0;
     TotalNumberOfFiles = nStored;
-    maxfile_name_length = nLongest;
-    return nDropped;
+    maxfile_name_length = nWidest;
+    return nGiven;
 }
 
 UINT WMDropFiles(WPARAM WParam, HWND)
@@ -255,39 +247,31 @@ static void Append_Text(LPWSTR lpszText, int nSize, LPCWSTR lpszMore)
     lpszText[nUsed + nMore] = 0;
 }
 
-/* Tells the user how many names the last drop left out, why, and the
-   first few of them: shown in Unicode, since the code page could not
-   hold some of them.  The box comes over the window as it now stands. */
+/* Tells the user how many names the last intake left out, why, and the
+   first few of them.  The box comes over the window as it now stands. */
 static void Left_Out_MesBox(HWND hWnd)
 {
     /* Taken and cleared before the box, whose message loop may take in
        another drop with a report of its own. */
     const Left_Out report = leftOut;
     ZeroMemory(&leftOut, sizeof leftOut);
-    const UINT nLeftOut = report.nTooLong + report.nUnmappable + report.nMissing;
+    const UINT nLeftOut = report.nReason[NAME_NOT_A_NAME] + report.nReason[NAME_MISSING] +
+                          report.nReason[NAME_PAST_LIMIT];
     if (!nLeftOut)
         return;
     UpdateWindow(hWnd);
+    static const UINT idReason[3] = {IDS_LEFT_OUT_NOT_NAME, IDS_LEFT_OUT_MISSING, IDS_LEFT_OUT_LIMIT};
     const int nSize = 512 + LEFT_OUT_SHOWN * (LEFT_OUT_CHARS + 3);
     WCHAR szText[nSize];
-    WCHAR szLine[256], szCount[12], szCodePage[12], szCaption[64];
+    WCHAR szLine[256], szCount[12], szCaption[64];
 
     Number_Text(nLeftOut, szCount);
     Format_Message(IDS_LEFT_OUT, szText, nSize, szCount, NULL);
-    Number_Text(GetACP(), szCodePage);
-    if (report.nTooLong) {
-        Number_Text(report.nTooLong, szCount);
-        Format_Message(IDS_LEFT_OUT_LONG, szLine, 256, szCodePage, szCount);
-        Append_Text(szText, nSize, szLine);
-    }
-    if (report.nUnmappable) {
-        Number_Text(report.nUnmappable, szCount);
-        Format_Message(IDS_LEFT_OUT_LOST, szLine, 256, szCodePage, szCount);
-        Append_Text(szText, nSize, szLine);
-    }
-    if (report.nMissing) {
-        Number_Text(report.nMissing, szCount);
-        Format_Message(IDS_LEFT_OUT_MISSING, szLine, 256, szCount, NULL);
+    for (int i = 0; i < 3; i++) {
+        if (!report.nReason[i])
+            continue;
+        Number_Text(report.nReason[i], szCount);
+        Format_Message(idReason[i], szLine, 256, szCount, NULL);
         Append_Text(szText, nSize, szLine);
     }
     Append_Text(szText, nSize, L"\n");
@@ -349,42 +333,113 @@ void Paste_Files(HWND hWnd)
     Show_Intake(hWnd, nTaken);
 }
 
-/* The names given on the command line (by Send To, or a drop on the
+/* ---- The command line ---- */
+
+/* "X:\..." or "\\server\...": a name no folder is put before. */
+static BOOL Is_Absolute(LPCWSTR lpszName)
+{
+    return (lpszName[0] && lpszName[1] == ':' && lpszName[2] == '\\') ||
+           (lpszName[0] == '\\' && lpszName[1] == '\\');
+}
+
+/* The full path of a name given, into lpszFull of nSize characters, or
+   its size with the terminator when lpszFull is NULL; 0 when it cannot be
+   had.  A name already absolute is taken as it is: the system would drop
+   its trailing dots and blanks, and "foo." names another file than "foo". */
+static DWORD Full_Path(LPCWSTR lpszName, LPWSTR lpszFull, DWORD nSize)
+{
+    if (Is_Absolute(lpszName)) {
+        const DWORD n = (DWORD)lstrlenW(lpszName) + 1;
+        if (lpszFull && n <= nSize)
+            memcpy(lpszFull, lpszName, n * sizeof(WCHAR));
+        return n;
+    }
+    const DWORD n = Full_Path_Name(lpszName, nSize, lpszFull);
+    /* Asked to fill, the system counts without the terminator. */
+    return lpszFull && n > 0 && n < nSize ? n + 1 : n;
+}
+
+/* The next argument of a command line at *pp, into lpszArg (at least as
+   long as the line), and *pp moved past it; FALSE at the line's end.  A
+   quote only toggles: no file name holds one.  A backslash is always
+   itself, so "X:\dir\" is the folder and not an escaped quote. */
+static BOOL Next_Argument(LPCWSTR *pp, LPWSTR lpszArg)
+{
+    LPCWSTR p = *pp;
+    while (*p == ' ' || *p == '\t')
+        p++;
+    if (!*p)
+        return FALSE;
+    BOOL bQuoted = FALSE;
+    for (; *p && (bQuoted || (*p != ' ' && *p != '\t')); p++)
+        if (*p == '"')
+            bQuoted = !bQuoted;
+        else
+            *lpszArg++ = *p;
+    *lpszArg = 0;
+    *pp = p;
+    return TRUE;
+}
+
+/* The names given on a command line (by Send To, or a drop on the
    program's icon) become the first list, as a drop does: each made a full
    path against the current folder, in the order given; a name that does
-   not exist is left out and told of. */
-void Take_Named_Files(HWND hWnd, int nArgs, LPCWSTR const *ppArgs)
+   not exist is left out and told of, an empty one ("") passed over. */
+void Take_Named_Files(HWND hWnd, LPCWSTR lpszCmdLine)
 {
-    WCHAR szFull[1024];
     ZeroMemory(&leftOut, sizeof leftOut);
-
-    /* A drop block of the full names, as the shell would make it. */
-    SIZE_T nChars = 1;
-    for (int i = 0; i < nArgs; i++) {
-        const DWORD n = GetFullPathNameW(ppArgs[i], 1024, szFull, NULL);
-        nChars += (n > 0 && n < 1024 ? n : (DWORD)lstrlenW(ppArgs[i])) + 1;
+    const SIZE_T nLine = (SIZE_T)lstrlenW(lpszCmdLine) + 1;
+    HGLOBAL hArg = GlobalAlloc(GMEM_MOVEABLE, nLine * sizeof(WCHAR));
+    LPWSTR lpszArg = hArg ? (LPWSTR)GlobalLock(hArg) : NULL;
+    HGLOBAL hDrop = 0;
+    DROPFILES *pDrop = NULL;
+    int nArgs = 0;
+    /* Two walks: the first sizes the drop block, the second fills it. */
+    for (int nWalk = 0; lpszArg && nWalk < 2; nWalk++) {
+        SIZE_T nChars = 1;
+        LPWSTR p = pDrop ? (LPWSTR)(pDrop + 1) : NULL;
+        LPCWSTR pLine = lpszCmdLine;
+        Next_Argument(&pLine, lpszArg);   /* the program's own name */
+        while (Next_Argument(&pLine, lpszArg)) {
+            if (!lpszArg[0])
+                continue;
+            const DWORD nFull = Full_Path(lpszArg, NULL, 0);
+            if (!p) {
+                nChars += nFull ? nFull : (DWORD)lstrlenW(lpszArg) + 1;
+                nArgs++;
+                continue;
+            }
+            const BOOL bFull = nFull && Full_Path(lpszArg, p, nFull) == nFull;
+            if (!bFull || File_Attributes(p) == INVALID_FILE_ATTRIBUTES) {
+                LPCWSTR lpszShown = bFull ? p : lpszArg;
+                Note_Left_Out(NAME_MISSING, lpszShown, lstrlenW(lpszShown));
+                *p = 0;   /* not left in the block */
+                continue;
+            }
+            p += nFull;
+        }
+        if (!nArgs)
+            break;
+        if (!pDrop) {
+            hDrop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + nChars * sizeof(WCHAR));
+            pDrop = hDrop ? (DROPFILES *)GlobalLock(hDrop) : NULL;
+            if (!pDrop)
+                break;
+            pDrop->pFiles = sizeof(DROPFILES);
+            pDrop->fWide = TRUE;
+        }
     }
-    HGLOBAL hDrop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + nChars * sizeof(WCHAR));
-    DROPFILES *pDrop = hDrop ? (DROPFILES *)GlobalLock(hDrop) : NULL;
+    if (hArg) {
+        GlobalUnlock(hArg);
+        GlobalFree(hArg);
+    }
+    if (lpszArg && !nArgs)
+        return;
     if (!pDrop) {
         if (hDrop)
             GlobalFree(hDrop);
         Mem_error_MesBox();
         return;
-    }
-    pDrop->pFiles = sizeof(DROPFILES);
-    pDrop->fWide = TRUE;
-    LPWSTR p = (LPWSTR)(pDrop + 1);
-    for (int i = 0; i < nArgs; i++) {
-        const DWORD n = GetFullPathNameW(ppArgs[i], 1024, szFull, NULL);
-        LPCWSTR lpszName = n > 0 && n < 1024 ? szFull : ppArgs[i];
-        if (GetFileAttributesW(lpszName) == INVALID_FILE_ATTRIBUTES) {
-            Note_Left_Out(NAME_MISSING, (const BYTE *)lpszName, TRUE);
-            continue;
-        }
-        const int nName = lstrlenW(lpszName);
-        CopyMemory(p, lpszName, nName * sizeof(WCHAR));
-        p += nName + 1;
     }
     GlobalUnlock(hDrop);
 

@@ -17,14 +17,6 @@ LPCSTR Last_Backslash(LPCSTR lpszName)
     return lpszLast;
 }
 
-/* The part of a path after its last backslash; a path without one is
-   taken whole. */
-LPCSTR File_Name_Part(LPCSTR lpszName)
-{
-    LPCSTR lpszLast = Last_Backslash(lpszName);
-    return lpszLast ? lpszLast + 1 : lpszName;
-}
-
 static const char APNWindow[] = "WindowSize";
 static const char KN_x_Size[] = "X_Size";
 static const char KN_y_Size[] = "Y_Size";

@@ -1,5 +1,6 @@
 /* Tamsel32: saving the list to a file the user chooses, names separated
-   by CR LF. */
+   by CR LF: in the ANSI code page where it holds every name, as UTF-8
+   with a byte-order mark where it does not. */
 #include <string.h>
 #include <windows.h>
 
@@ -13,31 +14,61 @@ void Write_Error_MesBox(HWND hWnd)
     Message_Box(hWnd, IDS_WRITE_ERROR, IDS_WRITE_ERROR_CAP, MB_ICONEXCLAMATION);
 }
 
-int CMUFileBox(HWND hWnd, LPCSTR BoxTitle, int in_out)
+/* Windows 95 and 98 have the file dialog only in ANSI: the target's name
+   is converted from and back to their code page, which holds whatever
+   names they have.  0 after a cancel; -1 where there is no dialog. */
+static int Ansi_File_Box(OPENFILENAMEW *pofnW, LPCSTR BoxTitle)
 {
     OPENFILENAMEA ofn;
-    char szFile[sizeof szFName];
+    char szFile[sizeof szFName / sizeof szFName[0]];
     char szFilter[128];
-
-    /* The dialog works on a copy that starts from the last target: a
-       failed dialog may leave anything in its buffer (the size it needs,
-       for one), and Save must go on writing to the last target. */
-    lstrcpynA(szFile, szFName, sizeof szFile);
-    /* The filter's pairs, kept in the string table split by '|'. */
     const int nFilter = Load_Message_Ansi(IDS_FILTER, szFilter, sizeof szFilter);
     for (char *p = szFilter; p < szFilter + nFilter; )
         if (*p == '|')
             *p++ = '\0';
         else
             p = CharNextA(p);
+    if (!WideCharToMultiByte(CP_ACP, 0, pofnW->lpstrFile, -1, szFile, sizeof szFile, NULL, NULL))
+        szFile[0] = '\0';
     ZeroMemory(&ofn, sizeof ofn);
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.hwndOwner = pofnW->hwndOwner;
+    ofn.lpstrFilter = szFilter;
+    ofn.nFilterIndex = pofnW->nFilterIndex;
+    ofn.lpstrFile = szFile;
+    ofn.nMaxFile = sizeof szFile;
+    ofn.lpstrTitle = BoxTitle;
+    ofn.Flags = pofnW->Flags;
+    if (!GetOpenFileNameA(&ofn))
+        return 0;
+    return MultiByteToWideChar(CP_ACP, 0, szFile, -1, pofnW->lpstrFile, (int)pofnW->nMaxFile) ? 1 : 0;
+}
+
+int CMUFileBox(HWND hWnd, LPCSTR BoxTitle, int in_out)
+{
+    OPENFILENAMEW ofn;
+    WCHAR szFile[sizeof szFName / sizeof szFName[0]];
+    WCHAR szFilter[128], szTitle[64];
+
+    /* The dialog works on a copy that starts from the last target: a
+       failed dialog may leave anything in its buffer (the size it needs,
+       for one), and Save must go on writing to the last target. */
+    memcpy(szFile, szFName, sizeof szFile);
+    /* The filter's pairs, kept in the string table split by '|'. */
+    const int nFilter = Load_Message(IDS_FILTER, szFilter, 128);
+    for (int i = 0; i < nFilter; i++)
+        if (szFilter[i] == '|')
+            szFilter[i] = 0;
+    MultiByteToWideChar(CP_ACP, 0, BoxTitle, -1, szTitle, 64);
+    szTitle[63] = 0;
+    ZeroMemory(&ofn, sizeof ofn);
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     ofn.hwndOwner = hWnd;
     ofn.lpstrFilter = szFilter;
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = szFile;
-    ofn.nMaxFile = sizeof szFile;
-    ofn.lpstrTitle = BoxTitle;
+    ofn.nMaxFile = sizeof szFile / sizeof szFile[0];
+    ofn.lpstrTitle = szTitle;
     ofn.Flags = in_out ? OFN_HIDEREADONLY : OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 
     /* The Open dialog moves the current folder to the chosen file's, and
@@ -45,11 +76,14 @@ int CMUFileBox(HWND hWnd, LPCSTR BoxTitle, int in_out)
        USB stick from being ejected while the program runs. */
     WCHAR szCurrentDir[MAX_PATH];
     const DWORD nDir = GetCurrentDirectoryW(MAX_PATH, szCurrentDir);
-    const BOOL bChosen = GetOpenFileNameA(&ofn);
+    SetLastError(0);
+    BOOL bChosen = GetOpenFileNameW(&ofn);
+    if (!bChosen && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
+        bChosen = Ansi_File_Box(&ofn, BoxTitle);
     if (nDir > 0 && nDir < MAX_PATH)
         SetCurrentDirectoryW(szCurrentDir);
     if (bChosen) {
-        lstrcpynA(szFName, szFile, sizeof szFName);
+        memcpy(szFName, szFile, sizeof szFName);
         return 1;
     }
 
@@ -68,29 +102,31 @@ int CMUFileBox(HWND hWnd, LPCSTR BoxTitle, int in_out)
    whole fits the caption buffer. */
 static void Overwrite_Caption(LPWSTR MessageCaption, int nSize)
 {
-    WCHAR szFormat[64], szName[NAME_BUFF_SIZE];
+    WCHAR szFormat[64], szName[sizeof szFName / sizeof szFName[0]];
     /* The room left beside the format, less its "%1". */
     const int nRoom = nSize - 1 - (Load_Message(IDS_OVERWRITE_CAP, szFormat, 64) - 2);
-    int nName = MultiByteToWideChar(CP_ACP, 0, File_Name_Part(szFName), -1, szName, NAME_BUFF_SIZE) - 1;
-    if (nName < 0)
-        nName = 0;
+    LPCWSTR lpszPart = File_Name_Of(szFName);
+    int nName = lstrlenW(lpszPart);
     if (nName > nRoom) {
         nName = nRoom > 0 ? nRoom : 0;
-        if (nName > 0 && IS_HIGH_SURROGATE(szName[nName - 1]))
+        if (nName > 0 && IS_HIGH_SURROGATE(lpszPart[nName - 1]))
             nName--;
     }
+    memcpy(szName, lpszPart, (size_t)nName * sizeof(WCHAR));
     szName[nName] = 0;
     Format_Message(IDS_OVERWRITE_CAP, MessageCaption, nSize, szName, NULL);
 }
 
-/* Names are gathered in a buffer of this size and written together: one
-   system call per name made a large save slow.  The whole text is still
-   never held in memory. */
-#define SAVE_BUFF_SIZE 16384
+/* Names are gathered in a buffer and written together: one system call
+   per name made a large save slow.  The whole text is still never held
+   in memory.  The buffer holds the longest name in UTF-8, with its
+   separator. */
+#define SAVE_BUFF_SIZE (3 * (NAME_MAX_CHARS + 256))
 
 struct Save_Buffer {
     HANDLE hFile;
     BOOL   bOk;             /* FALSE from the first failed write on */
+    BOOL   bUtf8;           /* UTF-8, or the ANSI code page */
     DWORD  nUsed;
     char   bytes[SAVE_BUFF_SIZE];
 };
@@ -104,24 +140,64 @@ static void Save_Flush(Save_Buffer *pSave)
     pSave->nUsed = 0;
 }
 
-static void Save_Add(Save_Buffer *pSave, LPCSTR lpszText)
+/* Bytes of a text in the file's encoding, written at p when it is not NULL. */
+static int Save_Bytes(const Save_Buffer *pSave, LPCWSTR lpszText, int nText, char *p, int nRoom)
 {
-    const DWORD nLength = (DWORD)lstrlenA(lpszText);   /* at most 511 */
-    if (pSave->nUsed + nLength > SAVE_BUFF_SIZE)
+    BOOL bLossy;
+    if (nText == 0)
+        return 0;
+    if (pSave->bUtf8)
+        return WideCharToMultiByte(CP_UTF8, 0, lpszText, nText, p, p ? nRoom : 0, NULL, NULL);
+    return Wide_To_Ansi(lpszText, nText, p, p ? nRoom : 0, &bLossy);
+}
+
+static void Save_Add(Save_Buffer *pSave, LPCWSTR lpszText)
+{
+    const int nText = lstrlenW(lpszText);
+    const int nBytes = Save_Bytes(pSave, lpszText, nText, NULL, 0);
+    if (pSave->nUsed + nBytes > SAVE_BUFF_SIZE)
         Save_Flush(pSave);
-    memcpy(pSave->bytes + pSave->nUsed, lpszText, nLength);
-    pSave->nUsed += nLength;
+    pSave->nUsed += Save_Bytes(pSave, lpszText, nText, pSave->bytes + pSave->nUsed,
+                               SAVE_BUFF_SIZE - (int)pSave->nUsed);
+}
+
+/* TRUE when the ANSI code page holds every piece to save exactly. */
+static BOOL Code_Page_Holds_The_List(void)
+{
+    for (HGLOBAL hNode = hFNameTopList; hNode; hNode = String_List_Next(hNode)) {
+        HGLOBAL hName;
+        LPCWSTR lpszName = String_List_Lock(hNode, &hName);
+        BOOL bLossy = FALSE;
+        if (lpszName) {
+            LPCWSTR lpszPiece = Name_Piece(lpszName);
+            Wide_To_Ansi(lpszPiece, lstrlenW(lpszPiece), NULL, 0, &bLossy);
+            GlobalUnlock(hName);
+        }
+        if (bLossy)
+            return FALSE;
+    }
+    return TRUE;
+}
+
+/* Adds the piece of a node's name; a node that cannot be read is empty. */
+static void Save_Name(Save_Buffer *pSave, HGLOBAL hNode)
+{
+    HGLOBAL hName;
+    LPCWSTR lpszName = String_List_Lock(hNode, &hName);
+    if (!lpszName)
+        return;
+    Save_Add(pSave, Name_Piece(lpszName));
+    GlobalUnlock(hName);
 }
 
 int NameSave(HWND hWnd)
 {
-    char szFileName[NAME_BUFF_SIZE];
-    char szFtoken[NAME_BUFF_SIZE];
+    WCHAR szFtoken[256];
     WCHAR MessageCaption[256];
 
     /* Existence and creation by calls that take the whole path: the
        128-byte path of the old OpenFile record would refuse long ones. */
-    const DWORD dwAttributes = GetFileAttributesA(szFName);
+    const DWORD dwAttributes = File_Attributes(szFName);
     if (dwAttributes != INVALID_FILE_ATTRIBUTES) {
         WCHAR szText[256];
         Overwrite_Caption(MessageCaption, 256);
@@ -133,8 +209,7 @@ int NameSave(HWND hWnd)
     /* A read-only file is never replaced, whatever rights the process has. */
     HANDLE hFile = INVALID_HANDLE_VALUE;
     if (dwAttributes == INVALID_FILE_ATTRIBUTES || !(dwAttributes & FILE_ATTRIBUTE_READONLY))
-        hFile = CreateFileA(szFName, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, NULL);
+        hFile = Create_File(szFName, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
     if (hFile == INVALID_HANDLE_VALUE) {
         Write_Error_MesBox(hWnd);
         return 0;
@@ -145,24 +220,28 @@ int NameSave(HWND hWnd)
         return 1;
     }
 
-    if (strcmp(szToken, "\n") == 0)
-        lstrcpyA(szFtoken, "\r\n");
+    if (lstrlenW(szToken) == 1 && szToken[0] == '\n')
+        memcpy(szFtoken, L"\r\n", sizeof L"\r\n");
     else
-        lstrcpynA(szFtoken, szToken, sizeof szFtoken);
+        memcpy(szFtoken, szToken, sizeof szFtoken);
 
     /* The first name, then each further one after the separator, empty
        pieces included; the first failed write ends the save and is
-       reported once. */
+       reported once.  A list the code page cannot hold is saved in UTF-8,
+       marked as such for the editors that read it. */
     Save_Buffer save;
     save.hFile = hFile;
     save.bOk = TRUE;
+    save.bUtf8 = !Code_Page_Holds_The_List();
     save.nUsed = 0;
-    Read_Name(hFNameTopList, szFileName);
-    Save_Add(&save, Name_Piece(szFileName));
+    if (save.bUtf8) {
+        memcpy(save.bytes, "\xEF\xBB\xBF", 3);
+        save.nUsed = 3;
+    }
+    Save_Name(&save, hFNameTopList);
     for (HGLOBAL hNode = String_List_Next(hFNameTopList); save.bOk && hNode; hNode = String_List_Next(hNode)) {
-        Read_Name(hNode, szFileName);
         Save_Add(&save, szFtoken);
-        Save_Add(&save, Name_Piece(szFileName));
+        Save_Name(&save, hNode);
     }
     Save_Flush(&save);
     CloseHandle(hFile);

@@ -1,15 +1,15 @@
 /* Separator token selector. */
-#include <string.h>
+#include <wchar.h>
 
 #include "SELTOKEN.H"
 
-void string_select_token(char *sztoken, int token_char_type)
+void string_select_token(wchar_t *sztoken, int token_char_type)
 {
     switch (token_char_type) {
-    case 1:  strcpy(sztoken, ",");  break;
-    case 2:  strcpy(sztoken, "/");  break;
-    case 3:  strcpy(sztoken, " ");  break;
-    case 4:  strcpy(sztoken, "\t"); break;
-    default: strcpy(sztoken, "\n"); break;
+    case 1:  wcscpy(sztoken, L",");  break;
+    case 2:  wcscpy(sztoken, L"/");  break;
+    case 3:  wcscpy(sztoken, L" ");  break;
+    case 4:  wcscpy(sztoken, L"\t"); break;
+    default: wcscpy(sztoken, L"\n"); break;
     }
 }

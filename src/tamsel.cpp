@@ -12,8 +12,8 @@ HWND      hWndMain;
 HGLOBAL   hFNameTopList;
 UINT      TotalNumberOfFiles;
 int       maxfile_name_length;
-char      szToken[256];
-char      szFName[256];
+WCHAR     szToken[256];
+WCHAR     szFName[256];
 UINT      direct_copy_on;
 UINT      name_only_on;
 int       cx_window_size;
@@ -29,54 +29,32 @@ const char szFalse[] = "FALSE";
    ------------------------------------------------------------------------ */
 
 typedef LPWSTR (WINAPI *GETCOMMANDLINEW)(void);
-typedef LPWSTR *(WINAPI *COMMANDLINETOARGVW)(LPCWSTR lpCmdLine, int *pNumArgs);
-
-/* Windows 95 and 98 have only the ANSI arguments, which hold the names
-   exactly as their code page does: widened, they take the same road. */
-static void Ansi_Command_Line_Files(HWND hWnd)
-{
-    int nChars = 0;
-    for (int i = 1; i < __argc; i++)
-        nChars += MultiByteToWideChar(CP_ACP, 0, __argv[i], -1, NULL, 0);
-    HLOCAL hArgs = LocalAlloc(LMEM_FIXED, __argc * sizeof(LPWSTR) + nChars * sizeof(WCHAR));
-    if (!hArgs) {
-        Mem_error_MesBox();
-        return;
-    }
-    LPWSTR *ppArgs = (LPWSTR *)hArgs;
-    LPWSTR const pText = (LPWSTR)(ppArgs + __argc);   /* the names follow the pointers */
-    LPWSTR p = pText;
-    for (int i = 1; i < __argc; i++) {
-        ppArgs[i - 1] = p;
-        p += MultiByteToWideChar(CP_ACP, 0, __argv[i], -1, p, nChars - (int)(p - pText));
-    }
-    Take_Named_Files(hWnd, __argc - 1, ppArgs);
-    LocalFree(hArgs);
-}
 
 /* The files named on the command line, by Send To or a drop on the
    program's icon, become the first list.  Read wide on the NT family: the
    ANSI command line holds look-alikes ("report\draft.txt" for a yen sign,
-   "cafe.txt" for "café.txt") that would name other files.  (Loaded at run
-   time: Windows 95 has neither function.) */
+   "cafe.txt" for "café.txt") that would name other files.  Windows 95 and
+   98 have only the ANSI one, which holds the names exactly as their code
+   page does.  (Loaded at run time: Windows 95 lacks the wide call.) */
 static void Command_Line_Files(HWND hWnd)
 {
     GETCOMMANDLINEW pGetCommandLineW = (GETCOMMANDLINEW)(void *)
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetCommandLineW");
-    COMMANDLINETOARGVW pCommandLineToArgvW = (COMMANDLINETOARGVW)(void *)
-        GetProcAddress(GetModuleHandleA("shell32.dll"), "CommandLineToArgvW");
-    if (GetVersion() & 0x80000000 || !pGetCommandLineW || !pCommandLineToArgvW) {
-        if (__argc > 1)
-            Ansi_Command_Line_Files(hWnd);
+    if (!(GetVersion() & 0x80000000) && pGetCommandLineW) {
+        Take_Named_Files(hWnd, pGetCommandLineW());
         return;
     }
-    int nArgs = 0;
-    LPWSTR *ppArgs = pCommandLineToArgvW(pGetCommandLineW(), &nArgs);
-    if (!ppArgs)
-        return;
-    if (nArgs > 1)
-        Take_Named_Files(hWnd, nArgs - 1, ppArgs + 1);
-    LocalFree(ppArgs);
+    LPCSTR lpszLine = GetCommandLineA();
+    const int nChars = MultiByteToWideChar(CP_ACP, 0, lpszLine, -1, NULL, 0);
+    HGLOBAL hLine = nChars > 0 ? GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)nChars * sizeof(WCHAR)) : 0;
+    LPWSTR lpszWide = hLine ? (LPWSTR)GlobalLock(hLine) : NULL;
+    if (lpszWide) {
+        MultiByteToWideChar(CP_ACP, 0, lpszLine, -1, lpszWide, nChars);
+        Take_Named_Files(hWnd, lpszWide);
+        GlobalUnlock(hLine);
+    }
+    if (hLine)
+        GlobalFree(hLine);
 }
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int cmdShow)
@@ -146,7 +124,7 @@ int CreateMyWindow(HINSTANCE hInstance, int cmdShow)
 
     Keep_In_Work_Area(hWndMain);
     hFNameTopList = 0;
-    lstrcpyA(szFName, "");
+    szFName[0] = 0;
     string_select_token(szToken, 0);
 
     ShowWindow(hWndMain, cmdShow);

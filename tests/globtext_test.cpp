@@ -13,34 +13,34 @@ protected:
     void TearDown() override { seam::Reset(); }
 };
 
-std::string Text(HGLOBAL h)
+std::wstring Text(HGLOBAL h)
 {
-    const char *p = (const char *)GlobalLock(h);
-    std::string s = p ? p : "<unlockable>";
+    const wchar_t *p = (const wchar_t *)GlobalLock(h);
+    std::wstring s = p ? p : L"<unlockable>";
     GlobalUnlock(h);
     return s;
 }
 
-TEST_F(TextAccumulatorTest, EmptyFirstPieceIsOneByte)
+TEST_F(TextAccumulatorTest, EmptyFirstPieceIsOneCharacter)
 {
-    HGLOBAL h = Global_text_add(0, "");
+    HGLOBAL h = Global_text_add(0, L"");
     ASSERT_NE(h, nullptr);
-    EXPECT_EQ(GlobalSize(h), 1u);
-    EXPECT_EQ(Text(h), "");
+    EXPECT_EQ(GlobalSize(h), sizeof(wchar_t));
+    EXPECT_EQ(Text(h), L"");
     GlobalFree(h);
 }
 
 TEST_F(TextAccumulatorTest, BlockIsExactlyTheTextAndKeepsItsHandle)
 {
-    HGLOBAL h = Global_text_add(0, "abc");
+    HGLOBAL h = Global_text_add(0, L"abc");
     ASSERT_NE(h, nullptr);
-    EXPECT_EQ(GlobalSize(h), 4u);
-    EXPECT_EQ(Global_text_add(h, "de"), h);
-    EXPECT_EQ(GlobalSize(h), 6u);
-    EXPECT_EQ(Text(h), "abcde");
-    EXPECT_EQ(Global_text_add(h, ""), h);
-    EXPECT_EQ(GlobalSize(h), 6u);
-    EXPECT_EQ(Text(h), "abcde");
+    EXPECT_EQ(GlobalSize(h), 4 * sizeof(wchar_t));
+    EXPECT_EQ(Global_text_add(h, L"de"), h);
+    EXPECT_EQ(GlobalSize(h), 6 * sizeof(wchar_t));
+    EXPECT_EQ(Text(h), L"abcde");
+    EXPECT_EQ(Global_text_add(h, L""), h);
+    EXPECT_EQ(GlobalSize(h), 6 * sizeof(wchar_t));
+    EXPECT_EQ(Text(h), L"abcde");
     EXPECT_EQ(GlobalFlags(h) & GMEM_LOCKCOUNT, 0u);
     EXPECT_EQ(seam::LiveBlocks(), 1u);
     GlobalFree(h);
@@ -48,10 +48,10 @@ TEST_F(TextAccumulatorTest, BlockIsExactlyTheTextAndKeepsItsHandle)
 
 TEST_F(TextAccumulatorTest, ManyPiecesKeepTheirOrderAndBytes)
 {
-    std::string expected;
+    std::wstring expected;
     HGLOBAL h = 0;
     for (int i = 0; i < 300; i++) {
-        std::string piece = (i ? "\n" : "") + Sjis("C:\\表\\") + std::to_string(i);
+        std::wstring piece = (i ? L"\n" : L"") + std::wstring(L"C:\\表😀\\") + std::to_wstring(i);
         expected += piece;
         HGLOBAL r = Global_text_add(h, piece.c_str());
         ASSERT_NE(r, nullptr);
@@ -61,18 +61,18 @@ TEST_F(TextAccumulatorTest, ManyPiecesKeepTheirOrderAndBytes)
         h = r;
     }
     EXPECT_EQ(Text(h), expected);
-    EXPECT_EQ(GlobalSize(h), expected.size() + 1);
+    EXPECT_EQ(GlobalSize(h), (expected.size() + 1) * sizeof(wchar_t));
     GlobalFree(h);
 }
 
 TEST_F(TextAccumulatorTest, FailedAppendLeavesTheOldTextReadable)
 {
-    HGLOBAL h = Global_text_add(0, "C:\\a");
+    HGLOBAL h = Global_text_add(0, L"C:\\a");
     ASSERT_NE(h, nullptr);
     seam::reallocsBeforeFailure = 0;
-    EXPECT_EQ(Global_text_add(h, "\nC:\\b"), nullptr);
-    EXPECT_EQ(Text(h), "C:\\a");
-    EXPECT_EQ(GlobalSize(h), 5u);
+    EXPECT_EQ(Global_text_add(h, L"\nC:\\b"), nullptr);
+    EXPECT_EQ(Text(h), L"C:\\a");
+    EXPECT_EQ(GlobalSize(h), 5 * sizeof(wchar_t));
     EXPECT_EQ(GlobalFlags(h) & GMEM_LOCKCOUNT, 0u);
     EXPECT_TRUE(seam::IsLive(h));
     GlobalFree(h);
@@ -81,7 +81,7 @@ TEST_F(TextAccumulatorTest, FailedAppendLeavesTheOldTextReadable)
 TEST_F(TextAccumulatorTest, FailedNewBlockLeavesNothing)
 {
     seam::allocsBeforeFailure = 0;
-    EXPECT_EQ(Global_text_add(0, "abc"), nullptr);
+    EXPECT_EQ(Global_text_add(0, L"abc"), nullptr);
     EXPECT_EQ(seam::LiveBlocks(), 0u);
 }
 

@@ -26,8 +26,8 @@ NameList ReadNode(HGLOBAL hNode)
 
 TEST_F(NameListTest, FirstNodeHasNoNeighboursAndAnExactTextBlock)
 {
-    const char name[] = "C:\\Data\\report.txt";
-    HGLOBAL hNode = String_list_add(name, sizeof name, 0);
+    const wchar_t name[] = L"C:\\Data\\report.txt";
+    HGLOBAL hNode = String_list_add(name, sizeof name / sizeof name[0], 0);
     ASSERT_NE(hNode, nullptr);
 
     NameList node = ReadNode(hNode);
@@ -37,8 +37,8 @@ TEST_F(NameListTest, FirstNodeHasNoNeighboursAndAnExactTextBlock)
     EXPECT_EQ(GlobalFlags(hNode) & GMEM_LOCKCOUNT, 0u);
     EXPECT_EQ(GlobalFlags(node.hfilename) & GMEM_LOCKCOUNT, 0u);
 
-    char buff[NAME_BUFF_SIZE];
-    EXPECT_EQ(String_List_Read(hNode, buff), 1);
+    wchar_t buff[64];
+    EXPECT_EQ(String_List_Read(hNode, buff, 64), 1);
     EXPECT_STREQ(buff, name);
     EXPECT_EQ(DeleteAll_StringList(hNode), nullptr);
     EXPECT_EQ(seam::LiveBlocks(), 0u);
@@ -46,9 +46,9 @@ TEST_F(NameListTest, FirstNodeHasNoNeighboursAndAnExactTextBlock)
 
 TEST_F(NameListTest, WalksInDropOrderBothWays)
 {
-    HGLOBAL h1 = String_list_add("C:\\a", 5, 0);
-    HGLOBAL h2 = String_list_add("C:\\b", 5, h1);
-    HGLOBAL h3 = String_list_add("C:\\c", 5, h2);
+    HGLOBAL h1 = String_list_add(L"C:\\a", 5, 0);
+    HGLOBAL h2 = String_list_add(L"C:\\b", 5, h1);
+    HGLOBAL h3 = String_list_add(L"C:\\c", 5, h2);
     ASSERT_TRUE(h1 && h2 && h3);
 
     EXPECT_EQ(String_List_Next(h1), h2);
@@ -66,13 +66,13 @@ TEST_F(NameListTest, SeekCountsFromZeroAndStopsAtEitherEnd)
 {
     HGLOBAL hHead = MakeList({"C:\\0", "C:\\1", "C:\\2", "C:\\3"});
     HGLOBAL hLast = String_List_Seek(hHead, 3);
-    char buff[NAME_BUFF_SIZE];
+    wchar_t buff[8];
 
     EXPECT_EQ(String_List_Seek(hHead, 0), hHead);
-    ASSERT_EQ(String_List_Read(String_List_Seek(hHead, 2), buff), 1);
-    EXPECT_STREQ(buff, "C:\\2");
-    ASSERT_EQ(String_List_Read(hLast, buff), 1);
-    EXPECT_STREQ(buff, "C:\\3");
+    ASSERT_EQ(String_List_Read(String_List_Seek(hHead, 2), buff, 8), 1);
+    EXPECT_STREQ(buff, L"C:\\2");
+    ASSERT_EQ(String_List_Read(hLast, buff, 8), 1);
+    EXPECT_STREQ(buff, L"C:\\3");
     EXPECT_EQ(String_List_Seek(hHead, 4), nullptr);
     EXPECT_EQ(String_List_Seek(hHead, 100), nullptr);
     EXPECT_EQ(String_List_Seek(hLast, -1), String_List_Seek(hHead, 2));
@@ -86,9 +86,9 @@ TEST_F(NameListTest, SeekCountsFromZeroAndStopsAtEitherEnd)
 
 TEST_F(NameListTest, NullHandlesReadAsTheEnd)
 {
-    char buff[8] = "keep";
-    EXPECT_EQ(String_List_Read(0, buff), 0);
-    EXPECT_STREQ(buff, "keep");
+    wchar_t buff[8] = L"keep";
+    EXPECT_EQ(String_List_Read(0, buff, 8), 0);
+    EXPECT_STREQ(buff, L"keep");
     EXPECT_EQ(String_List_Next(0), nullptr);
     EXPECT_EQ(String_List_Back(0), nullptr);
     EXPECT_EQ(DeleteAll_StringList(0), nullptr);
@@ -131,7 +131,7 @@ TEST_F(NameListTest, FailedTextAllocationLeavesTheListAsItWas)
     size_t before = seam::LiveBlocks();
 
     seam::allocsBeforeFailure = 1;  // the node block, not its text
-    EXPECT_EQ(String_list_add("C:\\c", 5, hLast), nullptr);
+    EXPECT_EQ(String_list_add(L"C:\\c", 5, hLast), nullptr);
     seam::allocsBeforeFailure = -1;
 
     EXPECT_EQ(ReadNode(hLast).hnext, nullptr);
@@ -140,7 +140,7 @@ TEST_F(NameListTest, FailedTextAllocationLeavesTheListAsItWas)
     EXPECT_EQ(GlobalFlags(hLast) & GMEM_LOCKCOUNT, 0u);
 
     // The caller's last node still takes the next append.
-    HGLOBAL hNew = String_list_add("C:\\c", 5, hLast);
+    HGLOBAL hNew = String_list_add(L"C:\\c", 5, hLast);
     ASSERT_NE(hNew, nullptr);
     EXPECT_EQ(ReadList(hHead).size(), 3u);
     DeleteAll_StringList(hHead);
@@ -151,41 +151,28 @@ TEST_F(NameListTest, FailedFirstNodeLeavesNothingAllocated)
     for (int budget = 0; budget < 2; budget++) {
         SCOPED_TRACE(budget);
         seam::allocsBeforeFailure = budget;
-        EXPECT_EQ(String_list_add("C:\\a", 5, 0), nullptr);
+        EXPECT_EQ(String_list_add(L"C:\\a", 5, 0), nullptr);
         EXPECT_EQ(seam::LiveBlocks(), 0u);
     }
 }
 
-TEST_F(NameListTest, NamesAreKeptAsCodePage932Bytes)
+TEST_F(NameListTest, NamesAreKeptWholeInAnyScriptAndReadsStayInTheirBuffer)
 {
-    // 0x5C is the second byte of this character: no conversion, no cut.
-    const std::string name = Sjis("C:\\データ\\表.txt");
-    ASSERT_NE(name.find("\x95\x5c"), std::string::npos);
+    // Beyond every code page, and longer than the old 255 bytes: kept as given.
+    const std::string name = "C:\\日本\\café 😀 한국어 report¥draft " + std::string(300, 'x') + ".txt";
     HGLOBAL hHead = MakeList({name});
     EXPECT_EQ(ReadList(hHead), (std::vector<std::string>{name}));
+    wchar_t buff[16];
+    wmemset(buff, '#', 16);
+    EXPECT_EQ(String_List_Read(hHead, buff, 10), 1);   // cut to its buffer, never past
+    EXPECT_STREQ(buff, L"C:\\日本\\caf");
+    EXPECT_EQ(buff[10], '#');
     DeleteAll_StringList(hHead);
-}
 
-TEST_F(NameListTest, ShortLengthCutsTheNameInsteadOfOverrunning)
-{
-    HGLOBAL hNode = String_list_add("C:\\longer-name", 6, 0);
+    HGLOBAL hNode = String_list_add(L"C:\\longer-name", 6, 0);   // a short length cuts, too
     ASSERT_NE(hNode, nullptr);
-    EXPECT_EQ(GlobalSize(ReadNode(hNode).hfilename), 6u);
-    char buff[NAME_BUFF_SIZE];
-    String_List_Read(hNode, buff);
-    EXPECT_STREQ(buff, "C:\\lo");
-    DeleteAll_StringList(hNode);
-}
-
-TEST_F(NameListTest, ReadNeverFillsMoreThanANameBuffer)
-{
-    std::string name(400, 'x');
-    HGLOBAL hNode = String_list_add(name.c_str(), (UINT)name.size() + 1, 0);
-    char buff[NAME_BUFF_SIZE + 16];
-    memset(buff, '#', sizeof buff);
-    EXPECT_EQ(String_List_Read(hNode, buff), 1);
-    EXPECT_EQ(strlen(buff), (size_t)NAME_BUFF_SIZE - 1);
-    EXPECT_EQ(buff[NAME_BUFF_SIZE], '#');
+    EXPECT_EQ(GlobalSize(ReadNode(hNode).hfilename), 6 * sizeof(wchar_t));
+    EXPECT_EQ(ReadList(hNode), (std::vector<std::string>{"C:\\lo"}));
     DeleteAll_StringList(hNode);
 }
 

@@ -66,9 +66,8 @@ protected:
         SetTextColor(mem, fontcolor);
         SetBkColor(mem, RGB(255, 255, 255));
         for (int k = 0; k * yChar < cy && nVscrollPos + k < (int)names.size(); k++) {
-            wchar_t w[256];
-            const int n = MultiByteToWideChar(CP_ACP, 0, names[nVscrollPos + k].c_str(), -1, w, 256);
-            TextOutW(mem, -nHscrollPos * xChar, k * yChar, w, n - 1);
+            const std::wstring w = Wide(names[nVscrollPos + k]);
+            TextOutW(mem, -nHscrollPos * xChar, k * yChar, w.c_str(), (int)w.size());
         }
         SelectObject(mem, oldFont);
         std::vector<DWORD> px = Pixels(mem, cx, cy);
@@ -134,10 +133,10 @@ TEST_F(PaintTest, OnlyTheEmptyWindowSaysHowToFillIt)
 
 TEST_F(PaintTest, KanjiInAWesternFontPaintAsThemselves)
 {
-    // A face the chooser gives the Western script (character set 0) would
-    // read the bytes as code page 1252 letters.
+    // A face the chooser gives the Western script (character set 0) draws
+    // them all the same, and names beyond every code page too.
     for (std::string &n : names)
-        n = Sjis("C:\\データ\\表示") + n;
+        n = "C:\\データ\\表示 café 😀 한국어" + n;
     Drop(names);
     LOGFONTA lf = {};
     lf.lfHeight = -16;

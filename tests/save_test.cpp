@@ -52,6 +52,8 @@ protected:
         SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(f.c_str());
     }
+    void SetTarget(const std::string &path) { lstrcpynW(szFName, Wide(path).c_str(), 256); }
+    std::string Target() { return Utf8(szFName, lstrlenW(szFName)); }
     // Answers the file dialog with a path and every question box with
     // `answer`.
     std::function<void(HWND)> Answers(const std::string &path, int answer = IDOK)
@@ -79,7 +81,7 @@ TEST_F(SaveTest, SaveAsWritesCrLfBetweenNamesAndNothingAfterTheLast)
     const struct { std::vector<std::string> names; std::string bytes; } cases[] = {
         {{"C:\\A\\x.txt"}, "C:\\A\\x.txt"},
         {{"C:\\A\\x.txt", "C:\\B\\y.doc"}, "C:\\A\\x.txt\r\nC:\\B\\y.doc"},
-        {{"C:\\A\\x.txt", Sjis("C:\\データ\\表.txt"), "C:\\B\\y.doc"},
+        {{"C:\\A\\x.txt", "C:\\データ\\表.txt", "C:\\B\\y.doc"},
          "C:\\A\\x.txt\r\n" + Sjis("C:\\データ\\表.txt") + "\r\nC:\\B\\y.doc"},
     };
     char before[MAX_PATH], after[MAX_PATH];
@@ -95,16 +97,90 @@ TEST_F(SaveTest, SaveAsWritesCrLfBetweenNamesAndNothingAfterTheLast)
         EXPECT_EQ(answer.seen[0].caption, "Save Name");
         EXPECT_EQ(answer.seen.size(), 1u) << "no question for a new file";
         EXPECT_EQ(ReadFileBytes(target), c.bytes);
-        EXPECT_EQ(std::string(szFName), target);
+        EXPECT_EQ(Target(), target);
     }
     GetCurrentDirectoryA(MAX_PATH, after);
     EXPECT_STREQ(after, before) << "the folder saved to is not left current";
+    // Windows 95 and 98 have the wide dialog and CreateFileW as stubs: the
+    // ANSI ones serve.
+    seam::win9x = true;
+    Clean(target);
+    SaveAs(target);
+    EXPECT_EQ(ReadFileBytes(target), cases[2].bytes);
+}
+
+TEST_F(SaveTest, EveryNameIsKeptExactlyOnTheClipboardAndInTheFile)
+{
+    // Names in any script and of any length, dropped and pasted, are the
+    // list as given.  The clipboard's Unicode text is exact; its ANSI text
+    // has the code page's default character where a name does not fit,
+    // never a look-alike; the file is in the code page where it holds
+    // every name, and UTF-8 with a byte-order mark where it does not.
+    std::string japanese = "C:\\";
+    for (const char *folder : {"営業部", "二〇二六年度", "顧客別の見積書と請求書", "株式会社サンプル商事", "最終版"})
+        japanese += std::string(folder) + "\\";
+    while (Wide(japanese).size() < 153)
+        japanese += "報";
+    japanese += ".txt";
+    ASSERT_EQ(Wide(japanese).size(), 157u);
+    const std::vector<std::string> names = {"C:\\plain\\report.txt", "C:\\データ\\表.txt", "C:\\uni\\café.txt",
+        "C:\\uni\\grin 😀.txt", "C:\\uni\\한국어.txt", "C:\\uni\\report¥draft.txt", japanese,
+        "C:\\" + std::string(297, 'x') + ".txt"};
+    std::string lf, crlf, parts, partsLf;
+    for (const std::string &n : names) {
+        lf += (lf.empty() ? "" : "\n") + n;
+        crlf += (crlf.empty() ? "" : "\r\n") + n;
+        parts += (parts.empty() ? "" : "\r\n") + n.substr(n.rfind('\\') + 1);
+        partsLf += (partsLf.empty() ? "" : "\n") + n.substr(n.rfind('\\') + 1);
+    }
+    DialogAnswerer answer(Press(IDOK));
+    for (bool pasted : {false, true}) {
+        SCOPED_TRACE(pasted ? "pasted" : "dropped");
+        if (pasted) {
+            ASSERT_TRUE(OpenClipboard(hWndMain));
+            EmptyClipboard();
+            SetClipboardData(CF_HDROP, MakeDropW(names));
+            CloseClipboard();
+            SendMessageA(hWndMain, WM_COMMAND, IDM_PASTE, 0);
+        } else {
+            SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropW(names), 0);
+        }
+        Pump();
+        EXPECT_EQ(TotalNumberOfFiles, 8u);
+        EXPECT_EQ(ReadList(hFNameTopList), names);
+    }
+    EXPECT_EQ(answer.seen.size(), 0u) << "nothing left out";
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    EXPECT_EQ(ClipboardUnicode(), lf);
+    const std::string ansi = ClipboardText();
+    const std::string start = "C:\\plain\\report.txt\n" + Sjis("C:\\データ\\表.txt") + "\nC:\\uni\\caf?.txt\n";
+    EXPECT_EQ(ansi.substr(0, start.size()), start);
+    EXPECT_NE(ansi.find("\nC:\\uni\\grin ?"), std::string::npos) << ansi;
+    EXPECT_NE(ansi.find("\nC:\\uni\\report?draft.txt\n" + Sjis(japanese.c_str()) + "\n"), std::string::npos) << ansi;
+
+    SetTarget(target);
+    EXPECT_EQ(NameSave(hWndMain), 1);
+    EXPECT_TRUE(ReadFileBytes(target) == "\xEF\xBB\xBF" + crlf);
+    name_only_on = 1;
+    EXPECT_EQ(NameSave(hWndMain), 1);
+    EXPECT_EQ(ReadFileBytes(target), "\xEF\xBB\xBF" + parts);
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    EXPECT_EQ(ClipboardUnicode(), partsLf);
+
+    // A list the code page holds is saved in it, as ever; so is an ANSI
+    // drop block's (Windows 95 and 98), read from the code page.
+    name_only_on = 0;
+    SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropA({Sjis("C:\\データ\\表.txt"), "C:\\A\\x.txt"}), 0);
+    Pump();
+    EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{"C:\\データ\\表.txt", "C:\\A\\x.txt"}));
+    EXPECT_EQ(NameSave(hWndMain), 1);
+    EXPECT_EQ(ReadFileBytes(target), Sjis("C:\\データ\\表.txt") + "\r\nC:\\A\\x.txt");
 }
 
 TEST_F(SaveTest, NameOnlyWritesEveryNameEvenAnEmptyPart)
 {
     name_only_on = 1;
-    Drop({"D:\\", "C:\\A\\x.txt", "E:\\", Sjis("C:\\データ\\表.txt")});
+    Drop({"D:\\", "C:\\A\\x.txt", "E:\\", "C:\\データ\\表.txt"});
     SaveAs(target);
     EXPECT_EQ(ReadFileBytes(target), "\r\nx.txt\r\n\r\n" + Sjis("表.txt"));
 
@@ -155,7 +231,7 @@ TEST_F(SaveTest, SaveWithoutTargetOpensTheDialogAndCancelWritesNothing)
     Pump();
     ASSERT_EQ(answer.seen.size(), 1u);
     EXPECT_EQ(answer.seen[0].caption, "Save Name");
-    EXPECT_STREQ(szFName, "");
+    EXPECT_EQ(Target(), "");
     EXPECT_FALSE(FileExists(target));
 }
 
@@ -173,7 +249,7 @@ TEST_F(SaveTest, ReadOnlyTargetGivesTheFileErrorAndStaysAsItWas)
     ASSERT_TRUE(WriteFileBytes(target, "keep me"));
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
     Drop({"C:\\A\\x.txt"});
-    lstrcpyA(szFName, target.c_str());
+    SetTarget(target);
     DialogAnswerer answer(Press(IDOK));
     EXPECT_EQ(NameSave(hWndMain), 0);
     ASSERT_EQ(answer.seen.size(), 2u);
@@ -189,7 +265,7 @@ TEST_F(SaveTest, FileHeldOpenByAnotherProgramGivesTheFileError)
     HANDLE other = CreateFileA(target.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     Drop({"C:\\A\\x.txt"});
-    lstrcpyA(szFName, target.c_str());
+    SetTarget(target);
     DialogAnswerer answer(Press(IDOK));
     EXPECT_EQ(NameSave(hWndMain), 0);
     CloseHandle(other);
@@ -201,8 +277,8 @@ TEST_F(SaveTest, FileHeldOpenByAnotherProgramGivesTheFileError)
 TEST_F(SaveTest, DiskFillingUpStopsTheSaveReportsItOnceAndFails)
 {
     // Enough names for several writes; the disk fills up at the second.
-    Drop(LongNames(400, 100));
-    lstrcpyA(szFName, target.c_str());
+    Drop(LongNames(2000, 100));
+    SetTarget(target);
     DialogAnswerer answer(Press(IDOK));
     seam::writesBeforeFailure = 1;
     EXPECT_EQ(NameSave(hWndMain), 0);
@@ -255,7 +331,7 @@ TEST_F(SaveTest, LongFileNameIsCutInTheQuestionsCaption)
     extraFiles.push_back(path);
     ASSERT_TRUE(WriteFileBytes(path, "x"));
     Drop({"C:\\A\\x.txt"});
-    lstrcpyA(szFName, path.c_str());
+    SetTarget(path);
     DialogAnswerer answer(Press(IDCANCEL));
     EXPECT_EQ(NameSave(hWndMain), 0);
     ASSERT_EQ(answer.seen.size(), 1u);
@@ -268,7 +344,7 @@ TEST_F(SaveTest, EmptyListWritesAnEmptyFile)
     Drop({"C:\\A\\x.txt"});
     HGLOBAL hList = hFNameTopList;
     hFNameTopList = 0;   // as after a drop whose first name could not be stored
-    lstrcpyA(szFName, target.c_str());
+    SetTarget(target);
     EXPECT_EQ(NameSave(hWndMain), 1);
     EXPECT_TRUE(FileExists(target));
     EXPECT_EQ(ReadFileBytes(target), "");
@@ -299,7 +375,7 @@ TEST_F(SaveTest, LargeListCopiesAndSavesEveryByte)
     ASSERT_GT(crlf.size(), 5u * 16384);
     EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
     EXPECT_TRUE(ClipboardText() == lf);
-    lstrcpyA(szFName, target.c_str());
+    SetTarget(target);
     EXPECT_EQ(NameSave(hWndMain), 1);
     EXPECT_TRUE(ReadFileBytes(target) == crlf);
 
@@ -312,7 +388,7 @@ TEST_F(SaveTest, LargeListCopiesAndSavesEveryByte)
 TEST_F(SaveTest, FailedDialogIsShownWithItsCodeAndKeepsTheTarget)
 {
     Drop({"C:\\A\\x.txt"});
-    lstrcpyA(szFName, target.c_str());   // as after an earlier Save As
+    SetTarget(target);   // as after an earlier Save As
     DialogAnswerer answer(Press(IDOK));
     seam::fileDialogError = FNERR_BUFFERTOOSMALL;
     SendMessageA(hWndMain, WM_COMMAND, IDM_SAVEAS, 0);
@@ -325,7 +401,7 @@ TEST_F(SaveTest, FailedDialogIsShownWithItsCodeAndKeepsTheTarget)
 
     // The dialog wrote the size it needs into its buffer; Save still
     // writes to the last target.
-    EXPECT_EQ(std::string(szFName), target);
+    EXPECT_EQ(Target(), target);
     SendMessageA(hWndMain, WM_COMMAND, IDM_SAVE, 0);
     Pump();
     EXPECT_EQ(ReadFileBytes(target), "C:\\A\\x.txt");
@@ -333,37 +409,41 @@ TEST_F(SaveTest, FailedDialogIsShownWithItsCodeAndKeepsTheTarget)
 
 TEST_F(SaveTest, DialogIsAskedForAnyFileStartingFromTheLastTarget)
 {
-    OPENFILENAMEA request;
+    OPENFILENAMEW request;
     std::string start;
     seam::fileDialogRequest = &request;
     seam::fileDialogStart = &start;
     Drop({"C:\\A\\x.txt"});
-    lstrcpyA(szFName, target.c_str());
+    SetTarget(target);
     {
         DialogAnswerer answer(Press(IDCANCEL));
         EXPECT_EQ(CMUFileBox(hWndMain, "Save Name", 1), 0);
     }
     EXPECT_EQ(start, target);
 #ifdef _WIN64
-    EXPECT_EQ(request.lStructSize, (DWORD)OPENFILENAME_SIZE_VERSION_400A);
+    EXPECT_EQ(request.lStructSize, (DWORD)OPENFILENAME_SIZE_VERSION_400W);
 #else
-    EXPECT_EQ(request.lStructSize, 76u);   // the Windows 95 and NT 4 request
+    EXPECT_EQ(request.lStructSize, 76u);   // the Windows NT 4 request
 #endif
     EXPECT_EQ(request.hwndOwner, hWndMain);
-    EXPECT_EQ(seam::fileDialogFilter, Sjis("すべてのﾌｧｲﾙ (*.*)") + std::string("\0*.*\0", 5) +
-                                          Sjis("ﾃｷｽﾄﾌｧｲﾙ (*.txt)") + std::string("\0*.txt\0", 7));
+    EXPECT_EQ(seam::fileDialogFilter, Said("すべてのﾌｧｲﾙ (*.*)", "All files (*.*)") + std::string("\0*.*\0", 5) +
+                                          Said("ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "Text files (*.txt)") + std::string("\0*.txt\0", 7));
     EXPECT_EQ(request.nFilterIndex, 1u);
     EXPECT_EQ(request.nMaxFile, 256u);
-    EXPECT_STREQ(request.lpstrTitle, "Save Name");
+    EXPECT_STREQ(request.lpstrTitle, L"Save Name");
     EXPECT_EQ(request.lpstrDefExt, nullptr);   // a typed name is used as typed
     EXPECT_EQ(request.Flags, (DWORD)OFN_HIDEREADONLY);
-    EXPECT_EQ(std::string(szFName), target);   // cancelled: the target stays
+    EXPECT_EQ(Target(), target);   // cancelled: the target stays
 
     DialogAnswerer answer(Press(IDCANCEL));
-    seam::convertAcp = 1252;   // a code page without kana: the English filter, not question marks
     CMUFileBox(hWndMain, "Open", 0);
     EXPECT_EQ(request.Flags, (DWORD)(OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST));
-    EXPECT_EQ(seam::fileDialogFilter, std::string("All files (*.*)\0*.*\0Text files (*.txt)\0*.txt\0", 45));
+    // The ANSI filter (Windows 95 and 98) in a code page without kana: the
+    // English one, not question marks.
+    seam::convertAcp = 1252;
+    char szFilter[128];
+    Load_Message_Ansi(IDS_FILTER, szFilter, sizeof szFilter);
+    EXPECT_STREQ(szFilter, "All files (*.*)|*.*|Text files (*.txt)|*.txt|");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "seams.h"
+#include "testutil.h"
 
 #include <commdlg.h>
 #include <cderr.h>
@@ -25,9 +26,10 @@ bool noMonitorApi = false;
 bool noBestFitFlag = false;
 UINT convertAcp = 0;
 UINT htmlHelpRefuses = (UINT)-1;
+bool win9x = false;
 LCID systemLcid = 0;
 DWORD fileDialogError = 0;
-OPENFILENAMEA *fileDialogRequest = nullptr;
+OPENFILENAMEW *fileDialogRequest = nullptr;
 std::string *fileDialogStart = nullptr;
 std::string fileDialogFilter;
 static std::set<HGLOBAL> live;
@@ -52,6 +54,7 @@ void Reset()
     noBestFitFlag = false;
     convertAcp = 0;
     htmlHelpRefuses = (UINT)-1;
+    win9x = false;
     systemLcid = 0;
     fileDialogError = 0;
     fileDialogRequest = nullptr;
@@ -91,7 +94,11 @@ static HGLOBAL WINAPI SeamGlobalReAlloc(HGLOBAL hMem, SIZE_T dwBytes, UINT uFlag
 static HGLOBAL WINAPI SeamGlobalFree(HGLOBAL hMem);
 static BOOL WINAPI SeamWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nBytes, LPDWORD lpnWritten,
                                  LPOVERLAPPED lpOverlapped);
-static BOOL WINAPI SeamGetOpenFileNameA(LPOPENFILENAMEA ofn);
+static BOOL WINAPI SeamGetOpenFileNameW(LPOPENFILENAMEW ofn);
+static DWORD WINAPI SeamGetFileAttributesW(LPCWSTR name);
+static DWORD WINAPI SeamGetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR full, LPWSTR *part);
+static HANDLE WINAPI SeamCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
+                                     DWORD creation, DWORD flags, HANDLE tmpl);
 static UINT WINAPI SeamGetACP(void);
 static HMODULE WINAPI SeamLoadLibraryA(LPCSTR name);
 static BOOL WINAPI SeamWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
@@ -105,7 +112,10 @@ SEAM(GlobalAlloc, 8, SeamGlobalAlloc);
 SEAM(GlobalReAlloc, 12, SeamGlobalReAlloc);
 SEAM(GlobalFree, 4, SeamGlobalFree);
 SEAM(WriteFile, 20, SeamWriteFile);
-SEAM(GetOpenFileNameA, 4, SeamGetOpenFileNameA);
+SEAM(GetOpenFileNameW, 4, SeamGetOpenFileNameW);
+SEAM(GetFileAttributesW, 4, SeamGetFileAttributesW);
+SEAM(GetFullPathNameW, 16, SeamGetFullPathNameW);
+SEAM(CreateFileW, 28, SeamCreateFileW);
 SEAM(GetACP, 0, SeamGetACP);
 SEAM(LoadLibraryA, 4, SeamLoadLibraryA);
 SEAM(WritePrivateProfileStringA, 16, SeamWritePrivateProfileStringA);
@@ -244,23 +254,50 @@ static BOOL WINAPI SeamWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LP
 // dialog crashes on a name longer than its buffer), so they are staged:
 // the dialog fails as Windows' does, after writing what it writes into
 // the caller's buffer.
-static BOOL WINAPI SeamGetOpenFileNameA(LPOPENFILENAMEA ofn)
+static BOOL WINAPI SeamGetOpenFileNameW(LPOPENFILENAMEW ofn)
 {
+    if (seam::win9x) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return FALSE;
+    }
     if (seam::fileDialogRequest)
         *seam::fileDialogRequest = *ofn;
     if (seam::fileDialogStart)
-        *seam::fileDialogStart = ofn->lpstrFile;
+        *seam::fileDialogStart = Utf8(ofn->lpstrFile, lstrlenW(ofn->lpstrFile));
     seam::fileDialogFilter.clear();   // its pairs, up to the closing empty string
-    for (const char *p = ofn->lpstrFilter; p && *p; p += strlen(p) + 1)
-        seam::fileDialogFilter.append(p, strlen(p) + 1);
+    for (const wchar_t *p = ofn->lpstrFilter; p && *p; p += lstrlenW(p) + 1)
+        seam::fileDialogFilter += Utf8(p, lstrlenW(p)) + '\0';
     if (!seam::fileDialogError)
-        return real_GetOpenFileNameA(ofn);
-    if (seam::fileDialogError == FNERR_BUFFERTOOSMALL && ofn->nMaxFile >= 2) {
-        // The size the name would need, in the buffer's first two bytes.
-        ofn->lpstrFile[0] = (char)0x2C;
-        ofn->lpstrFile[1] = (char)0x01;
-    }
+        return real_GetOpenFileNameW(ofn);
+    if (seam::fileDialogError == FNERR_BUFFERTOOSMALL && ofn->nMaxFile >= 1)
+        ofn->lpstrFile[0] = 0x12C;   // the size the name would need, in its first character
     return FALSE;
+}
+
+// Windows 95 and 98: these wide calls are stubs there.
+static DWORD WINAPI SeamGetFileAttributesW(LPCWSTR name)
+{
+    if (!seam::win9x)
+        return real_GetFileAttributesW(name);
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return INVALID_FILE_ATTRIBUTES;
+}
+
+static DWORD WINAPI SeamGetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR full, LPWSTR *part)
+{
+    if (!seam::win9x)
+        return real_GetFullPathNameW(name, size, full, part);
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return 0;
+}
+
+static HANDLE WINAPI SeamCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
+                                     DWORD creation, DWORD flags, HANDLE tmpl)
+{
+    if (!seam::win9x)
+        return real_CreateFileW(name, access, share, sa, creation, flags, tmpl);
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return INVALID_HANDLE_VALUE;
 }
 
 static DWORD WINAPI SeamCommDlgExtendedError(void)

@@ -46,6 +46,8 @@ extern bool noBestFitFlag;
 extern UINT convertAcp;
 // The HtmlHelpA command the fake answers with no window; (UINT)-1 for none.
 extern UINT htmlHelpRefuses;
+// True: the wide file calls are stubs, as on Windows 95 and 98.
+extern bool win9x;
 // True: each WriteFile writes half of what it is given and says so.
 extern bool shortWrites;
 
@@ -55,9 +57,9 @@ extern bool shortWrites;
 extern DWORD fileDialogError;
 // When set, each file dialog's request and the name it starts from are
 // copied here.
-extern OPENFILENAMEA *fileDialogRequest;
+extern OPENFILENAMEW *fileDialogRequest;
 extern std::string *fileDialogStart;
-extern std::string fileDialogFilter;    // the last dialog's filter pairs, each with its NUL
+extern std::string fileDialogFilter;    // the last dialog's filter pairs in UTF-8, each with its NUL
 
 size_t LiveBlocks();        // blocks the modules allocated and have not freed
 bool IsLive(HGLOBAL h);

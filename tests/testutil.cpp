@@ -24,11 +24,26 @@ std::vector<std::string> LongNames(int n, int width)
     return names;
 }
 
+std::wstring Wide(const std::string &utf8)
+{
+    std::wstring w(utf8.size() + 1, L'\0');
+    w.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &w[0], (int)w.size()) - 1);
+    return w;
+}
+
+std::string Utf8(const wchar_t *wide, int n)
+{
+    std::string s(n * 3 + 1, '\0');
+    s.resize(WideCharToMultiByte(CP_UTF8, 0, wide, n, &s[0], (int)s.size(), NULL, NULL));
+    return s;
+}
+
 HGLOBAL MakeList(const std::vector<std::string> &names)
 {
     HGLOBAL hHead = 0, hLast = 0;
     for (const std::string &name : names) {
-        hLast = String_list_add(name.c_str(), (UINT)name.size() + 1, hLast);
+        const std::wstring w = Wide(name);
+        hLast = String_list_add(w.c_str(), (UINT)w.size() + 1, hLast);
         if (!hHead)
             hHead = hLast;
     }
@@ -38,11 +53,13 @@ HGLOBAL MakeList(const std::vector<std::string> &names)
 std::vector<std::string> ReadList(HGLOBAL hHead)
 {
     std::vector<std::string> names;
-    char buff[NAME_BUFF_SIZE];
     for (HGLOBAL h = hHead; h; h = String_List_Next(h)) {
-        if (!String_List_Read(h, buff))
+        HGLOBAL hText;
+        LPCWSTR p = String_List_Lock(h, &hText);
+        if (!p)
             break;
-        names.push_back(buff);
+        names.push_back(Utf8(p, lstrlenW(p)));
+        GlobalUnlock(hText);
     }
     return names;
 }
@@ -243,11 +260,8 @@ HDROP MakeDropA(const std::vector<std::string> &names)
 HDROP MakeDropW(const std::vector<std::string> &utf8Names)
 {
     std::wstring all;
-    for (const std::string &n : utf8Names) {
-        wchar_t w[1024];
-        int len = MultiByteToWideChar(CP_UTF8, 0, n.c_str(), -1, w, 1024);
-        all.append(w, len);   // with its NUL
-    }
+    for (const std::string &n : utf8Names)
+        all += Wide(n) + L'\0';
     all += L'\0';
     for (wchar_t &c : all)   // "\x01" stands for half a surrogate pair
         c = c == 1 ? 0xD800 : c;
@@ -283,7 +297,7 @@ void MainWindowTest::TearDown()
 
 void MainWindowTest::Drop(const std::vector<std::string> &names)
 {
-    SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropA(names), 0);
+    SendMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropW(names), 0);
     Pump();
 }
 
@@ -344,11 +358,10 @@ std::string ClipboardUnicode()
         return "<not opened>";
     std::string text = "<synthesized>";
     HANDLE h = GetClipboardData(CF_UNICODETEXT);
-    if (EnumClipboardFormats(EnumClipboardFormats(0)) == CF_UNICODETEXT && h) {
-        char utf8[4096] = "";
-        WideCharToMultiByte(CP_UTF8, 0, (LPCWSTR)GlobalLock(h), -1, utf8, sizeof utf8, NULL, NULL);
+    if (EnumClipboardFormats(0) == CF_UNICODETEXT && h) {
+        LPCWSTR p = (LPCWSTR)GlobalLock(h);
+        text = Utf8(p, lstrlenW(p));
         GlobalUnlock(h);
-        text = utf8;
     }
     CloseClipboard();
     return text;

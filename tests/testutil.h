@@ -16,9 +16,13 @@ std::string Said(const std::string &ja, const std::string &en);
 // n paths of about `width` bytes: more and wider than the window shows.
 std::vector<std::string> LongNames(int n, int width = 80);
 
-// Builds a name list from names; returns the head (0 for none).
+// UTF-8 and UTF-16, both ways.
+std::wstring Wide(const std::string &utf8);
+std::string Utf8(const wchar_t *wide, int n);
+
+// Builds a name list from UTF-8 names; returns the head (0 for none).
 HGLOBAL MakeList(const std::vector<std::string> &names);
-// Reads every name of a list from its head.
+// Reads every name of a list from its head, in UTF-8.
 std::vector<std::string> ReadList(HGLOBAL hHead);
 
 #endif
@@ -83,7 +87,7 @@ protected:
     virtual std::string Profile() { return ""; }  // "" for none
     void SetUp() override;
     void TearDown() override;
-    void Drop(const std::vector<std::string> &names);   // ANSI drop, then Pump
+    void Drop(const std::vector<std::string> &names);   // a wide drop of UTF-8 names, then Pump
     std::string Caption();
     bool Grayed(UINT id);
 };
@@ -91,8 +95,8 @@ protected:
 // The clipboard's CF_TEXT bytes; "<none>" when it holds no text.
 std::string ClipboardText();
 void SetClipboardText(const std::string &text);
-// CF_UNICODETEXT in UTF-8, when the copy placed it itself (listed right
-// after CF_TEXT, before the formats Windows makes from CF_TEXT).
+// CF_UNICODETEXT in UTF-8, when the copy placed it itself (listed first,
+// before the formats Windows makes from it).
 std::string ClipboardUnicode();
 // The clipboard's formats in the order placed, and its CF_LOCALE (0: none).
 std::vector<UINT> ClipboardFormats(LCID *locale);
