@@ -76,25 +76,30 @@ void Clipboard_Busy_MesBox(HWND hWnd)
 
 /* The text in the ANSI code page for the readers of CF_TEXT, placed by
    the program itself: converted by Windows, a character the code page
-   lacks would become a look-alike.  0 when memory runs out. */
+   lacks would become a look-alike.  Converted once, into a block as large
+   as any code page can need (three bytes a UTF-16 unit, in UTF-8), which
+   then shrinks to the text.  0 when memory runs out. */
 static HGLOBAL Ansi_Text(LPCWSTR lpszWide, SIZE_T nWide)
 {
     BOOL bLossy;
-    if (nWide > 0x3FFFFFFF)
+    if (nWide > 0x1FFFFFFF)
         return 0;
-    const int nBytes = Wide_To_Ansi(lpszWide, (int)nWide, NULL, 0, &bLossy);
-    if (nWide > 0 && nBytes <= 0)
-        return 0;
-    HGLOBAL hText = GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)nBytes + 1);
+    const SIZE_T nRoom = nWide * 3;
+    HGLOBAL hText = GlobalAlloc(GMEM_MOVEABLE, nRoom + 1);
     LPSTR lpszText = hText ? (LPSTR)GlobalLock(hText) : NULL;
     if (!lpszText) {
         if (hText)
             GlobalFree(hText);
         return 0;
     }
-    Wide_To_Ansi(lpszWide, (int)nWide, lpszText, nBytes, &bLossy);
-    lpszText[nBytes] = '\0';
+    const int nBytes = Wide_To_Ansi(lpszWide, (int)nWide, lpszText, (int)nRoom, &bLossy);
+    lpszText[nBytes > 0 ? nBytes : 0] = '\0';
     GlobalUnlock(hText);
+    if (nWide > 0 && nBytes <= 0) {
+        GlobalFree(hText);
+        return 0;
+    }
+    GlobalReAlloc(hText, (SIZE_T)nBytes + 1, 0);   /* only ever smaller: it stays where it is */
     return hText;
 }
 
