@@ -16,8 +16,8 @@ void Write_Error_MesBox(HWND hWnd)
 
 /* Windows 95 and 98 have the file dialog only in ANSI: the target's name
    is converted from and back to their code page, which holds whatever
-   names they have.  0 after a cancel; -1 where there is no dialog. */
-static int Ansi_File_Box(OPENFILENAMEW *pofnW, LPCSTR BoxTitle)
+   names they have.  0 after a cancel. */
+static int Ansi_File_Box(OPENFILENAMEW *pofnW, LPCSTR BoxTitle, BOOL bSave)
 {
     OPENFILENAMEA ofn;
     char szFile[sizeof szFName / sizeof szFName[0]];
@@ -39,7 +39,8 @@ static int Ansi_File_Box(OPENFILENAMEW *pofnW, LPCSTR BoxTitle)
     ofn.nMaxFile = sizeof szFile;
     ofn.lpstrTitle = BoxTitle;
     ofn.Flags = pofnW->Flags;
-    if (!GetOpenFileNameA(&ofn))
+    ofn.lpstrDefExt = pofnW->lpstrDefExt ? "txt" : NULL;
+    if (!(bSave ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn)))
         return 0;
     return MultiByteToWideChar(CP_ACP, 0, szFile, -1, pofnW->lpstrFile, (int)pofnW->nMaxFile) ? 1 : 0;
 }
@@ -65,21 +66,30 @@ int CMUFileBox(HWND hWnd, LPCSTR BoxTitle, int in_out)
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     ofn.hwndOwner = hWnd;
     ofn.lpstrFilter = szFilter;
-    ofn.nFilterIndex = 1;
     ofn.lpstrFile = szFile;
     ofn.nMaxFile = sizeof szFile / sizeof szFile[0];
     ofn.lpstrTitle = szTitle;
-    ofn.Flags = in_out ? OFN_HIDEREADONLY : OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    if (in_out) {
+        /* A save target: the Save dialog, starting on text files, and a
+           name typed bare gets ".txt".  It asks nothing about an existing
+           file: the program's own question comes when it saves. */
+        ofn.nFilterIndex = 2;
+        ofn.lpstrDefExt = L"txt";
+        ofn.Flags = OFN_HIDEREADONLY;
+    } else {
+        ofn.nFilterIndex = 1;
+        ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    }
 
-    /* The Open dialog moves the current folder to the chosen file's, and
+    /* The dialog moves the current folder to the chosen file's, and
        OFN_NOCHANGEDIR does not stop it; a folder kept current would keep a
        USB stick from being ejected while the program runs. */
     WCHAR szCurrentDir[MAX_PATH];
     const DWORD nDir = GetCurrentDirectoryW(MAX_PATH, szCurrentDir);
     SetLastError(0);
-    BOOL bChosen = GetOpenFileNameW(&ofn);
+    BOOL bChosen = in_out ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
     if (!bChosen && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
-        bChosen = Ansi_File_Box(&ofn, BoxTitle);
+        bChosen = Ansi_File_Box(&ofn, BoxTitle, in_out != 0);
     if (nDir > 0 && nDir < MAX_PATH)
         SetCurrentDirectoryW(szCurrentDir);
     if (bChosen) {

@@ -177,6 +177,25 @@ TEST_F(SaveTest, EveryNameIsKeptExactlyOnTheClipboardAndInTheFile)
     EXPECT_EQ(ReadFileBytes(target), Sjis("C:\\データ\\表.txt") + "\r\nC:\\A\\x.txt");
 }
 
+TEST_F(SaveTest, SaveDialogSaysSaveAndABareNameGetsTxt)
+{
+    std::string ok[2];
+    for (int in_out : {0, 1}) {
+        DialogAnswerer dialog([&](HWND dlg) {
+            char text[64] = "";
+            GetDlgItemTextA(dlg, IDOK, text, sizeof text);
+            ok[in_out] = text;
+            PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+        });
+        CMUFileBox(hWndMain, "Save Name", in_out);
+    }
+    EXPECT_NE(ok[1], ok[0]) << "the Save dialog's button is the Open dialog's: " << ok[1];
+    Drop({"C:\\A\\x.txt"});
+    extraFiles.push_back(dir + "bare.txt");
+    SaveAs(dir + "bare");
+    EXPECT_EQ(ReadFileBytes(dir + "bare.txt"), "C:\\A\\x.txt");
+}
+
 TEST_F(SaveTest, NameOnlyWritesEveryNameEvenAnEmptyPart)
 {
     name_only_on = 1;
@@ -428,11 +447,11 @@ TEST_F(SaveTest, DialogIsAskedForAnyFileStartingFromTheLastTarget)
     EXPECT_EQ(request.hwndOwner, hWndMain);
     EXPECT_EQ(seam::fileDialogFilter, Said("すべてのﾌｧｲﾙ (*.*)", "All files (*.*)") + std::string("\0*.*\0", 5) +
                                           Said("ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "Text files (*.txt)") + std::string("\0*.txt\0", 7));
-    EXPECT_EQ(request.nFilterIndex, 1u);
+    EXPECT_EQ(request.nFilterIndex, 2u);   // text files first
     EXPECT_EQ(request.nMaxFile, 256u);
     EXPECT_STREQ(request.lpstrTitle, L"Save Name");
-    EXPECT_EQ(request.lpstrDefExt, nullptr);   // a typed name is used as typed
-    EXPECT_EQ(request.Flags, (DWORD)OFN_HIDEREADONLY);
+    EXPECT_STREQ(request.lpstrDefExt, L"txt");
+    EXPECT_EQ(request.Flags, (DWORD)OFN_HIDEREADONLY);   // no question of its own
     EXPECT_EQ(Target(), target);   // cancelled: the target stays
 
     DialogAnswerer answer(Press(IDCANCEL));

@@ -95,6 +95,7 @@ static HGLOBAL WINAPI SeamGlobalFree(HGLOBAL hMem);
 static BOOL WINAPI SeamWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nBytes, LPDWORD lpnWritten,
                                  LPOVERLAPPED lpOverlapped);
 static BOOL WINAPI SeamGetOpenFileNameW(LPOPENFILENAMEW ofn);
+static BOOL WINAPI SeamGetSaveFileNameW(LPOPENFILENAMEW ofn);
 static DWORD WINAPI SeamGetFileAttributesW(LPCWSTR name);
 static DWORD WINAPI SeamGetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR full, LPWSTR *part);
 static HANDLE WINAPI SeamCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
@@ -113,6 +114,7 @@ SEAM(GlobalReAlloc, 12, SeamGlobalReAlloc);
 SEAM(GlobalFree, 4, SeamGlobalFree);
 SEAM(WriteFile, 20, SeamWriteFile);
 SEAM(GetOpenFileNameW, 4, SeamGetOpenFileNameW);
+SEAM(GetSaveFileNameW, 4, SeamGetSaveFileNameW);
 SEAM(GetFileAttributesW, 4, SeamGetFileAttributesW);
 SEAM(GetFullPathNameW, 16, SeamGetFullPathNameW);
 SEAM(CreateFileW, 28, SeamCreateFileW);
@@ -254,7 +256,7 @@ static BOOL WINAPI SeamWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LP
 // dialog crashes on a name longer than its buffer), so they are staged:
 // the dialog fails as Windows' does, after writing what it writes into
 // the caller's buffer.
-static BOOL WINAPI SeamGetOpenFileNameW(LPOPENFILENAMEW ofn)
+static BOOL FakeFileDialog(LPOPENFILENAMEW ofn, BOOL (WINAPI *real)(LPOPENFILENAMEW))
 {
     if (seam::win9x) {
         SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
@@ -268,10 +270,20 @@ static BOOL WINAPI SeamGetOpenFileNameW(LPOPENFILENAMEW ofn)
     for (const wchar_t *p = ofn->lpstrFilter; p && *p; p += lstrlenW(p) + 1)
         seam::fileDialogFilter += Utf8(p, lstrlenW(p)) + '\0';
     if (!seam::fileDialogError)
-        return real_GetOpenFileNameW(ofn);
+        return real(ofn);
     if (seam::fileDialogError == FNERR_BUFFERTOOSMALL && ofn->nMaxFile >= 1)
         ofn->lpstrFile[0] = 0x12C;   // the size the name would need, in its first character
     return FALSE;
+}
+
+static BOOL WINAPI SeamGetOpenFileNameW(LPOPENFILENAMEW ofn)
+{
+    return FakeFileDialog(ofn, real_GetOpenFileNameW);
+}
+
+static BOOL WINAPI SeamGetSaveFileNameW(LPOPENFILENAMEW ofn)
+{
+    return FakeFileDialog(ofn, real_GetSaveFileNameW);
 }
 
 // Windows 95 and 98: these wide calls are stubs there.
