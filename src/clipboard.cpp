@@ -6,46 +6,29 @@
 #include "TAMSEL.H"
 #include "GSTRLIST.H"
 
-/* The part of a name after its last backslash; a name without one is
-   taken whole. */
-LPCWSTR File_Name_Of(LPCWSTR lpszName)
-{
-    LPCWSTR lpszPart = lpszName;
-    for (LPCWSTR p = lpszName; *p; p++)
-        if (*p == '\\')
-            lpszPart = p + 1;
-    return lpszPart;
-}
-
-/* What is copied or saved of a name: all of it, or its file-name part. */
-LPCWSTR Name_Piece(LPCWSTR lpszName)
-{
-    return name_only_on == 1 ? File_Name_Of(lpszName) : lpszName;
-}
-
-/* Joins the pieces of the list's names as the copy puts them: the first
-   piece always, each later one after the separator unless it is empty.
-   With lpszText NULL it only measures; otherwise lpszText must hold the
-   measured length and its terminator.  A node that cannot be read counts
-   as an empty name.  Returns the length in characters. */
+/* Joins the pieces of the list's names as the copy puts them, each in
+   the form the options ask for: the first piece always, each later one
+   after the separator (CR LF where the option asks for it) unless it is
+   empty.  With lpszText NULL it only measures; otherwise lpszText must
+   hold the measured length and its terminator.  A node that cannot be
+   read counts as an empty name.  Returns the length in characters. */
 static SIZE_T Join_Names(LPWSTR lpszText)
 {
-    const SIZE_T nToken = (SIZE_T)lstrlenW(szToken);
+    LPCWSTR lpszToken = crlf_on == 1 ? L"\r\n" : szToken;
+    const SIZE_T nToken = (SIZE_T)lstrlenW(lpszToken);
     SIZE_T nTotal = 0;
 
     for (HGLOBAL hNode = hFNameTopList; hNode; hNode = String_List_Next(hNode)) {
         HGLOBAL hName;
         LPCWSTR lpszName = String_List_Lock(hNode, &hName);
         LPCWSTR lpszPiece = lpszName ? Name_Piece(lpszName) : L"";
-        const SIZE_T nPiece = (SIZE_T)lstrlenW(lpszPiece);
-        if (hNode != hFNameTopList && nPiece > 0) {
+        if (hNode != hFNameTopList && lpszPiece[0]) {
             if (lpszText)
-                memcpy(lpszText + nTotal, szToken, nToken * sizeof(WCHAR));
+                memcpy(lpszText + nTotal, lpszToken, nToken * sizeof(WCHAR));
             nTotal += nToken;
         }
-        if (lpszText)
-            memcpy(lpszText + nTotal, lpszPiece, nPiece * sizeof(WCHAR));
-        nTotal += nPiece;   /* an empty later piece goes with its separator */
+        if (hNode == hFNameTopList || lpszPiece[0])   /* an empty later piece goes with its separator */
+            nTotal += Name_Form(lpszPiece, lpszText ? lpszText + nTotal : NULL);
         if (lpszName)
             GlobalUnlock(hName);
     }

@@ -4,19 +4,32 @@
 
 #include "TAMSEL.H"
 
+/* The option behind each check box. */
+static UINT *Option_Flag(int nBox)
+{
+    switch (nBox) {
+    case IDC_NAME_ONLY:   return &name_only_on;
+    case IDC_DIRECT_COPY: return &direct_copy_on;
+    case IDC_QUOTES:      return &quotes_on;
+    case IDC_CRLF:        return &crlf_on;
+    case IDC_FILE_URL:    return &file_url_on;
+    default:              return &add_drops_on;
+    }
+}
+
 INT_PTR CALLBACK Option(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG:
-        CheckDlgButton(hDlg, IDC_NAME_ONLY, name_only_on);
-        CheckDlgButton(hDlg, IDC_DIRECT_COPY, direct_copy_on);
+        for (int nBox = IDC_NAME_ONLY; nBox <= IDC_ADD_DROPS; nBox++)
+            CheckDlgButton(hDlg, nBox, *Option_Flag(nBox));
         return TRUE;   /* focus on the first tab stop, OK */
 
     case WM_COMMAND:
         switch (wParam) {
         case IDOK:
-            name_only_on = (UINT)SendDlgItemMessageA(hDlg, IDC_NAME_ONLY, BM_GETCHECK, 0, 0);
-            direct_copy_on = (UINT)SendDlgItemMessageA(hDlg, IDC_DIRECT_COPY, BM_GETCHECK, 0, 0);
+            for (int nBox = IDC_NAME_ONLY; nBox <= IDC_ADD_DROPS; nBox++)
+                *Option_Flag(nBox) = (UINT)SendDlgItemMessageA(hDlg, nBox, BM_GETCHECK, 0, 0);
             EndDialog(hDlg, 1);
             break;
         case IDCANCEL:   /* Cancel, Esc and the close box */

@@ -127,6 +127,79 @@ static int Name_Length(const BYTE *p, const BYTE *pEnd, BOOL bWide)
     return -1;
 }
 
+/* ---- The names a drop adds to: a table by a hash of the case-folded
+   name, so that adding stays linear however long the list is ---- */
+
+#define TABLE_SLOTS 65536   /* a power of two, at least twice MAX_LIST_NAMES */
+
+struct Name_Slot {
+    HGLOBAL hNode;          /* 0: empty */
+    DWORD   dwHash;
+};
+
+/* Windows compares paths without regard to case. */
+static WCHAR Fold(WCHAR c)
+{
+    if (c < 0x80)
+        return c >= 'a' && c <= 'z' ? (WCHAR)(c - 'a' + 'A') : c;
+    return (WCHAR)(ULONG_PTR)CharUpperW((LPWSTR)(ULONG_PTR)c);
+}
+
+static DWORD Name_Hash(LPCWSTR lpszName)
+{
+    DWORD dwHash = 2166136261u;   /* FNV-1a */
+    for (; *lpszName; lpszName++)
+        dwHash = (dwHash ^ Fold(*lpszName)) * 16777619u;
+    return dwHash;
+}
+
+static BOOL Same_Name(LPCWSTR a, LPCWSTR b)
+{
+    for (; *a && Fold(*a) == Fold(*b); a++, b++)
+        ;
+    return Fold(*a) == Fold(*b);
+}
+
+/* The slot of lpszName: where it is, or the empty one where it would go. */
+static Name_Slot *Find_Slot(Name_Slot *pTable, LPCWSTR lpszName, DWORD dwHash)
+{
+    for (DWORD i = dwHash;; i++) {
+        Name_Slot *pSlot = &pTable[i & (TABLE_SLOTS - 1)];
+        if (!pSlot->hNode)
+            return pSlot;
+        if (pSlot->dwHash != dwHash)
+            continue;
+        HGLOBAL hText;
+        LPCWSTR lpszStored = String_List_Lock(pSlot->hNode, &hText);
+        const BOOL bSame = lpszStored && Same_Name(lpszStored, lpszName);
+        if (lpszStored)
+            GlobalUnlock(hText);
+        if (bSame)
+            return pSlot;
+    }
+}
+
+/* Enters every name of the list into the table; returns its last node. */
+static HGLOBAL Enter_List(Name_Slot *pTable)
+{
+    HGLOBAL hLast = 0;
+    for (HGLOBAL hNode = hFNameTopList; hNode; hNode = String_List_Next(hNode)) {
+        HGLOBAL hText;
+        LPCWSTR lpszName = String_List_Lock(hNode, &hText);
+        if (lpszName) {
+            const DWORD dwHash = Name_Hash(lpszName);
+            Name_Slot *pSlot = Find_Slot(pTable, lpszName, dwHash);
+            GlobalUnlock(hText);
+            if (!pSlot->hNode) {
+                pSlot->hNode = hNode;
+                pSlot->dwHash = dwHash;
+            }
+        }
+        hLast = hNode;
+    }
+    return hLast;
+}
+
 /* Memory ran out part way through taking names.  An intake made while the
    box is up reports its own names: this one's report is kept aside. */
 static void Out_Of_Memory_Box(void)
@@ -137,18 +210,28 @@ static void Out_Of_Memory_Box(void)
 }
 
 /* Replaces the list with the names of a drop block (the shell's, the
-   clipboard's or the command line's), which it leaves as it is: a wide
-   block's names as they are, an ANSI one's (Windows 95 and 98, or an old
-   program's paste) from the ANSI code page.  The block is any program's:
-   nothing is read outside it.  Returns the number of names in the block,
-   or 0 when it holds none the list can take: the old list then stays.
-   *pbOutOfMemory tells that memory ran out part way; the names stored so
-   far are kept. */
-static UINT Take_Drop_Names(HDROP hDrop, BOOL *pbOutOfMemory)
+   clipboard's or the command line's), which it leaves as it is, or with
+   bAdd adds to it those it does not hold yet: a wide block's names as
+   they are, an ANSI one's (Windows 95 and 98, or an old program's paste)
+   from the ANSI code page.  The block is any program's: nothing is read
+   outside it.  Returns the number of names in the block, or 0 when it
+   holds none the list can take: the old list then stays.  *pbOutOfMemory
+   tells that memory ran out part way; the names stored so far are kept. */
+static UINT Take_Drop_Names(HDROP hDrop, BOOL bAdd, BOOL *pbOutOfMemory)
 {
     WCHAR szName[NAME_MAX_CHARS + 1];
 
     *pbOutOfMemory = FALSE;
+    HGLOBAL hTable = 0;
+    Name_Slot *pTable = NULL;
+    if (bAdd) {
+        hTable = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, TABLE_SLOTS * sizeof(Name_Slot));
+        pTable = (Name_Slot *)hTable;
+        if (!pTable) {
+            *pbOutOfMemory = TRUE;
+            return 0;
+        }
+    }
     const SIZE_T nBlock = GlobalSize(hDrop);
     const DROPFILES *pDrop = (const DROPFILES *)GlobalLock(hDrop);
     if (!pDrop)
@@ -165,6 +248,14 @@ static UINT Take_Drop_Names(HDROP hDrop, BOOL *pbOutOfMemory)
     UINT nStored = 0, nGiven = 0;
     int nWidest = 0;
     HGLOBAL hLast = 0;
+    if (bAdd) {
+        /* Adding goes on from the list as it is. */
+        hLast = Enter_List(pTable);
+        nStored = TotalNumberOfFiles;
+        nWidest = maxfile_name_length;
+        bReplaced = TRUE;
+    }
+    BOOL bAdded = FALSE;
     int nLength;
     while ((nLength = Name_Length(pNames, pEnd, bWide)) > 0) {
         const BYTE *pName = pNames;
@@ -186,6 +277,14 @@ static UINT Take_Drop_Names(HDROP hDrop, BOOL *pbOutOfMemory)
             Note_Left_Out(NAME_NOT_A_NAME, szName, nName);
             continue;
         }
+        Name_Slot *pSlot = NULL;
+        if (bAdd) {
+            const DWORD dwHash = Name_Hash(szName);
+            pSlot = Find_Slot(pTable, szName, dwHash);
+            if (pSlot->hNode)
+                continue;   /* in the list already */
+            pSlot->dwHash = dwHash;
+        }
         if (nStored == MAX_LIST_NAMES) {
             Note_Left_Out(NAME_PAST_LIMIT, szName, nName);
             continue;
@@ -202,8 +301,11 @@ static UINT Take_Drop_Names(HDROP hDrop, BOOL *pbOutOfMemory)
         }
         if (!hFNameTopList)
             hFNameTopList = hNode;
+        if (pSlot)
+            pSlot->hNode = hNode;
         hLast = hNode;
         nStored++;
+        bAdded = TRUE;
         const int nColumns = Name_Columns(szName, nName);
         if (nColumns > nWidest)
             nWidest = nColumns;
@@ -213,7 +315,10 @@ static UINT Take_Drop_Names(HDROP hDrop, BOOL *pbOutOfMemory)
     if (nLength < 0 && (!bHeader || pNames + nUnit <= pEnd))
         Note_Left_Out(NAME_NOT_A_NAME, NULL, 0);
     GlobalUnlock(hDrop);
-    if (!bReplaced)
+    if (hTable)
+        GlobalFree(hTable);
+    /* Unchanged: the old list stands, with its count. */
+    if (bAdd ? !bAdded : !bReplaced)
         return 0;
     TotalNumberOfFiles = nStored;
     maxfile_name_length = nWidest;
@@ -226,7 +331,9 @@ UINT WMDropFiles(WPARAM WParam, HWND)
     BOOL bOutOfMemory;
 
     ZeroMemory(&leftOut, sizeof leftOut);
-    const UINT nDropped = Take_Drop_Names(hDrop, &bOutOfMemory);
+    /* Shift held while dropping: the other action, as in the shell. */
+    const BOOL bAdd = (add_drops_on == 1) != (GetKeyState(VK_SHIFT) < 0);
+    const UINT nDropped = Take_Drop_Names(hDrop, bAdd, &bOutOfMemory);
     DragFinish(hDrop);
     /* Only now, with the list, the count and the width in step and the drop
        released: the window stays usable while the box is up, and a drop
@@ -326,7 +433,7 @@ void Paste_Files(HWND hWnd)
     ZeroMemory(&leftOut, sizeof leftOut);
     BOOL bOutOfMemory = FALSE;
     HDROP hDrop = (HDROP)GetClipboardData(CF_HDROP);
-    const UINT nTaken = hDrop ? Take_Drop_Names(hDrop, &bOutOfMemory) : 0;
+    const UINT nTaken = hDrop ? Take_Drop_Names(hDrop, add_drops_on == 1, &bOutOfMemory) : 0;
     CloseClipboard();
     if (bOutOfMemory)
         Out_Of_Memory_Box();
@@ -445,7 +552,7 @@ void Take_Named_Files(HWND hWnd, LPCWSTR lpszCmdLine)
 
     Show_Wait_Cursor();
     BOOL bOutOfMemory;
-    const UINT nTaken = Take_Drop_Names((HDROP)hDrop, &bOutOfMemory);
+    const UINT nTaken = Take_Drop_Names((HDROP)hDrop, add_drops_on == 1, &bOutOfMemory);
     GlobalFree(hDrop);
     if (bOutOfMemory)
         Out_Of_Memory_Box();

@@ -23,6 +23,10 @@ static const char KN_y_Size[] = "Y_Size";
 static const char APNoption[] = "Option";
 static const char KNd_copy[]  = "Direct_copy";
 static const char KNn_only[]  = "Name_only";
+static const char KN_quotes[] = "Quotes";
+static const char KN_crlf[]   = "CR_LF";
+static const char KN_url[]    = "File_URL";
+static const char KN_add[]    = "Add_drops";
 static const char szIniExt[]  = ".INI";
 
 #define PRO_BUFF_SIZE 256
@@ -134,7 +138,7 @@ void Get_Pro_File_Tm(HINSTANCE hInstProf)
         cx_window_size = DEFAULT_CX;
         cy_window_size = DEFAULT_CY;
         direct_copy_on = 1;
-        name_only_on = 0;
+        name_only_on = quotes_on = crlf_on = file_url_on = add_drops_on = 0;
         GetProfileFont(szProFName);
         return;
     }
@@ -143,6 +147,10 @@ void Get_Pro_File_Tm(HINSTANCE hInstProf)
     cy_window_size = Read_Window_Size(KN_y_Size, DEFAULT_CY);
     direct_copy_on = Read_Option(KNd_copy, szTrue) ? 1 : 0;
     name_only_on = Read_Option(KNn_only, szFalse) ? 1 : 0;
+    quotes_on = Read_Option(KN_quotes, szFalse) ? 1 : 0;
+    crlf_on = Read_Option(KN_crlf, szFalse) ? 1 : 0;
+    file_url_on = Read_Option(KN_url, szFalse) ? 1 : 0;
+    add_drops_on = Read_Option(KN_add, szFalse) ? 1 : 0;
     GetProfileFont(szProFName);
 
     if (!File_Exists(szProFName))
@@ -165,7 +173,11 @@ static BOOL Write_Profile(void)
         return FALSE;
     if (!WritePrivateProfileStringA(APNoption, KNd_copy, direct_copy_on == 1 ? szTrue : szFalse, szProFName))
         return FALSE;
-    if (!WritePrivateProfileStringA(APNoption, KNn_only, name_only_on == 1 ? szTrue : szFalse, szProFName))
+    if (!WritePrivateProfileStringA(APNoption, KNn_only, name_only_on == 1 ? szTrue : szFalse, szProFName) ||
+        !WritePrivateProfileStringA(APNoption, KN_quotes, quotes_on == 1 ? szTrue : szFalse, szProFName) ||
+        !WritePrivateProfileStringA(APNoption, KN_crlf, crlf_on == 1 ? szTrue : szFalse, szProFName) ||
+        !WritePrivateProfileStringA(APNoption, KN_url, file_url_on == 1 ? szTrue : szFalse, szProFName) ||
+        !WritePrivateProfileStringA(APNoption, KN_add, add_drops_on == 1 ? szTrue : szFalse, szProFName))
         return FALSE;
     return WriteProfileFont(szProFName);
 }

@@ -171,9 +171,21 @@ static void Save_Add(Save_Buffer *pSave, LPCWSTR lpszText)
                                SAVE_BUFF_SIZE - (int)pSave->nUsed);
 }
 
-/* TRUE when the ANSI code page holds every piece to save exactly. */
+/* Text already in ASCII, the same bytes in every encoding the file has. */
+static void Save_Add_Ascii(Save_Buffer *pSave, const char *pText, int nText)
+{
+    if (pSave->nUsed + nText > SAVE_BUFF_SIZE)
+        Save_Flush(pSave);
+    memcpy(pSave->bytes + pSave->nUsed, pText, nText);
+    pSave->nUsed += nText;
+}
+
+/* TRUE when the ANSI code page holds every piece to save exactly.  (A
+   file: URL is ASCII.) */
 static BOOL Code_Page_Holds_The_List(void)
 {
+    if (file_url_on == 1)
+        return TRUE;
     for (HGLOBAL hNode = hFNameTopList; hNode; hNode = String_List_Next(hNode)) {
         HGLOBAL hName;
         LPCWSTR lpszName = String_List_Lock(hNode, &hName);
@@ -189,14 +201,32 @@ static BOOL Code_Page_Holds_The_List(void)
     return TRUE;
 }
 
-/* Adds the piece of a node's name; a node that cannot be read is empty. */
+/* Adds the piece of a node's name in the form the options ask for; a
+   node that cannot be read is empty. */
 static void Save_Name(Save_Buffer *pSave, HGLOBAL hNode)
 {
     HGLOBAL hName;
     LPCWSTR lpszName = String_List_Lock(hNode, &hName);
     if (!lpszName)
         return;
-    Save_Add(pSave, Name_Piece(lpszName));
+    LPCWSTR lpszPiece = Name_Piece(lpszName);
+    if (quotes_on == 1)
+        Save_Add_Ascii(pSave, "\"", 1);
+    if (file_url_on == 1) {
+        int i;
+        LPCSTR lpszPrefix = Url_Prefix(lpszPiece, &i);
+        Save_Add_Ascii(pSave, lpszPrefix, lstrlenA(lpszPrefix));
+        const int nPiece = lstrlenW(lpszPiece);
+        for (int nUnits; i < nPiece; i += nUnits) {
+            char szPart[13];
+            const int nPart = Url_Part(lpszPiece, i, nPiece, szPart, &nUnits);
+            Save_Add_Ascii(pSave, szPart, nPart);
+        }
+    } else {
+        Save_Add(pSave, lpszPiece);
+    }
+    if (quotes_on == 1)
+        Save_Add_Ascii(pSave, "\"", 1);
     GlobalUnlock(hName);
 }
 

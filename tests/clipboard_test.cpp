@@ -91,6 +91,37 @@ TEST_F(ClipboardTest, PasteTakesCopiedFilesAsADrop)
     EXPECT_EQ(ClipboardText(), "C:\\A\\x.txt\n" + over + "\nC:\\B\\y.doc");   // direct copy: the names replace the files
 }
 
+TEST_F(ClipboardTest, QuotesCrLfAndFileUrlsOnTheClipboardAndInTheFile)
+{
+    direct_copy_on = 0;
+    Drop({"C:\\My Files\\a b.txt", "\\\\server\\share\\x.txt", "C:\\データ\\日本.txt"});
+    quotes_on = crlf_on = 1;
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    EXPECT_EQ(ClipboardUnicode(), "\"C:\\My Files\\a b.txt\"\r\n\"\\\\server\\share\\x.txt\"\r\n\"C:\\データ\\日本.txt\"");
+    quotes_on = crlf_on = 0;
+    file_url_on = 1;
+    const std::string urls = "file:///C:/My%20Files/a%20b.txt\nfile://server/share/x.txt\n"
+                             "file:///C:/%E3%83%87%E3%83%BC%E3%82%BF/%E6%97%A5%E6%9C%AC.txt";
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    EXPECT_EQ(ClipboardUnicode(), urls);
+    EXPECT_EQ(ClipboardText(), urls);
+    name_only_on = 1;   // a name alone: a relative URL
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    EXPECT_EQ(ClipboardUnicode(), "a%20b.txt\nx.txt\n%E6%97%A5%E6%9C%AC.txt");
+
+    // The saved file: the same forms, with CR LF whatever the option says.
+    const std::wstring saved = Wide(ExeDir() + "options.txt");
+    lstrcpyW(szFName, saved.c_str());
+    DeleteFileW(saved.c_str());
+    name_only_on = 0;
+    quotes_on = 1;
+    EXPECT_EQ(NameSave(hWndMain), 1);
+    EXPECT_EQ(ReadFileBytes(Utf8(saved.c_str(), (int)saved.size())),
+              "\"file:///C:/My%20Files/a%20b.txt\"\r\n\"file://server/share/x.txt\"\r\n"
+              "\"file:///C:/%E3%83%87%E3%83%BC%E3%82%BF/%E6%97%A5%E6%9C%AC.txt\"");
+    DeleteFileW(saved.c_str());
+}
+
 TEST_F(ClipboardTest, DropWithoutDirectCopyLeavesTheClipboard)
 {
     direct_copy_on = 0;

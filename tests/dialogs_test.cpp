@@ -91,14 +91,28 @@ TEST_F(CommandTest, DialogsShowTheirTextsAndIcons)
     ASSERT_EQ(answer.seen.size(), 1u);
     EXPECT_EQ(answer.seen[0].caption, "Copy Option");
     EXPECT_EQ(option, (std::vector<std::string>{"Button:OK", "Button:Cancel", "Button: File Name Only",
-                                                "Button: Direct To Clip Board", "Static:"}));
+                                                "Button: Direct To Clip Board", "Button: Quotes Around Names",
+                                                "Button: CR LF Between Names", "Button: As File URLs",
+                                                "Button: Add Drops To The List", "Static:"}));
 }
 
 TEST_F(CommandTest, CopyOptionLabelsFitBesideTheirBoxes)
 {
     std::vector<int> spare;   // pixels left in each check box after its box and label
+    std::vector<int> order;   // the tab order from OK
+    std::vector<int> outside;   // controls not wholly inside the dialog
     DialogAnswerer answer([&](HWND dlg) {
-        for (int id : {IDC_NAME_ONLY, IDC_DIRECT_COPY}) {
+        RECT rcDlg, rc;
+        GetClientRect(dlg, &rcDlg);
+        for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            GetWindowRect(c, &rc);
+            MapWindowPoints(NULL, dlg, (POINT *)&rc, 2);
+            if (GetDlgCtrlID(c) != 0xFFFF && (rc.left < 0 || rc.top < 0 || rc.right > rcDlg.right || rc.bottom > rcDlg.bottom))
+                outside.push_back(GetDlgCtrlID(c));
+        }
+        for (HWND c = GetNextDlgTabItem(dlg, GetDlgItem(dlg, IDOK), FALSE); order.size() < 8; c = GetNextDlgTabItem(dlg, c, FALSE))
+            order.push_back(GetDlgCtrlID(c));
+        for (int id = IDC_NAME_ONLY; id <= IDC_ADD_DROPS; id++) {
             HWND box = GetDlgItem(dlg, id);
             char text[64];
             SIZE size = {0, 0};
@@ -114,9 +128,12 @@ TEST_F(CommandTest, CopyOptionLabelsFitBesideTheirBoxes)
         PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
     });
     Command(IDM_COPYOPTION);
-    EXPECT_EQ(spare.size(), 2u);
+    EXPECT_EQ(spare.size(), 6u);
     for (int px : spare)
         EXPECT_GT(px, 8);
+    EXPECT_EQ(outside, std::vector<int>{});
+    EXPECT_EQ(order, (std::vector<int>{IDCANCEL, IDC_NAME_ONLY, IDC_DIRECT_COPY, IDC_QUOTES, IDC_CRLF, IDC_FILE_URL,
+                                       IDC_ADD_DROPS, IDOK}));
 }
 
 TEST_F(CommandTest, CopyOptionOpensWithTheFlags)
@@ -139,14 +156,16 @@ TEST_F(CommandTest, CopyOptionOpensWithTheFlags)
 TEST_F(CommandTest, CopyOptionOkTakesBothBoxes)
 {
     // Ticked from the keyboard, then Enter: OK is the one default button.
-    DialogAnswerer keys(Keys({VK_TAB, VK_TAB, VK_SPACE, VK_RETURN}));
+    DialogAnswerer keys(Keys({VK_TAB, VK_TAB, VK_SPACE, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_SPACE, VK_RETURN}));
     Command(IDM_COPYOPTION);
     Checks seen;
     DialogAnswerer reopen(ReadChecks(&seen, Press(IDCANCEL)));
     Command(IDM_COPYOPTION);
     EXPECT_EQ(name_only_on, 1u);
+    EXPECT_EQ(add_drops_on, 1u);
+    EXPECT_EQ(quotes_on + crlf_on + file_url_on, 0u);
     EXPECT_EQ(seen.nameOnly, (UINT)BST_CHECKED);
-    name_only_on = 0;
+    name_only_on = add_drops_on = 0;
 
     DialogAnswerer answer(ToggleBothThen(Press(IDOK)));
     Command(IDM_COPYOPTION);
@@ -232,11 +251,13 @@ TEST_F(CommandTest, SaveOptionStoresTheOuterSizeOptionsAndFont)
     ASSERT_TRUE(IsZoomed(hWndMain));
     direct_copy_on = 0;
     name_only_on = 1;
+    quotes_on = file_url_on = 1;
     fontcolor = RGB(0, 0, 255);
     Command(IDM_SAVEOPTION);
     std::string text = ReadFileBytes(ini);
     EXPECT_NE(text.find("X_Size=500\r\nY_Size=350\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("Direct_copy=FALSE\r\nName_only=TRUE\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Direct_copy=FALSE\r\nName_only=TRUE\r\nQuotes=TRUE\r\nCR_LF=FALSE\r\nFile_URL=TRUE\r\n"
+                        "Add_drops=FALSE\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Color=16711680\r\n"), std::string::npos) << text;
 }
 

@@ -11,7 +11,7 @@ namespace {
 
 const char kDefaultProfileLines[] =
     "[WindowSize]|X_Size=280|Y_Size=200|"
-    "[Option]|Direct_copy=TRUE|Name_only=FALSE|"
+    "[Option]|Direct_copy=TRUE|Name_only=FALSE|Quotes=FALSE|CR_LF=FALSE|File_URL=FALSE|Add_drops=FALSE|"
     "[Font]|FontFace=System|Size_y=0|Size_x=0|Weight=400|Italic=FALSE|Underline=FALSE|"
     "StrikeOut=FALSE|Quality=0|PitchAndFamily=0|CharSet=1|OutPrecision=5|ClipPrecision=0|Color=0|";
 
@@ -108,12 +108,15 @@ TEST_F(ProfileTest, OnlyTheExactTextTrueIsOn)
               "\r\n[Font]\r\nItalic=" + value + "\r\nUnderline=" + value + "\r\nStrikeOut=" + value + "\r\n");
         EXPECT_EQ(direct_copy_on, 0u);
         EXPECT_EQ(name_only_on, 0u);
+        EXPECT_EQ(quotes_on + crlf_on + file_url_on + add_drops_on, 0u);   // absent: as before they were
         EXPECT_EQ(cursfont.lfItalic + cursfont.lfUnderline + cursfont.lfStrikeOut, 0);
     }
-    Start("[Option]\r\nDirect_copy=TRUE\r\nName_only=TRUE\r\n"
-          "[Font]\r\nItalic=TRUE\r\nUnderline=TRUE\r\nStrikeOut=TRUE\r\n");
+    Start("[Option]\r\nDirect_copy=TRUE\r\nName_only=TRUE\r\nQuotes=TRUE\r\nCR_LF=true\r\nFile_URL=TRUE\r\n"
+          "Add_drops=TRUE\r\n[Font]\r\nItalic=TRUE\r\nUnderline=TRUE\r\nStrikeOut=TRUE\r\n");
     EXPECT_EQ(direct_copy_on, 1u);
     EXPECT_EQ(name_only_on, 1u);
+    EXPECT_EQ(quotes_on + file_url_on + add_drops_on, 3u);
+    EXPECT_EQ(crlf_on, 0u);
     EXPECT_EQ(cursfont.lfItalic + cursfont.lfUnderline + cursfont.lfStrikeOut, 3);
 }
 

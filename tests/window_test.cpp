@@ -86,6 +86,25 @@ TEST_F(WindowTest, DropListsFullPathsInShellOrder)
     EXPECT_EQ(seam::LiveBlocks(), 4u);   // the first list is freed
 }
 
+TEST_F(WindowTest, AddingDropsSkipsTheNamesListedAndShiftDoesTheOther)
+{
+    add_drops_on = 1;
+    Drop({"C:\\A\\x.txt", "C:\\B\\y.doc"});
+    Drop({"c:\\a\\X.TXT", "C:\\C\\z.txt", "C:\\c\\Z.TXT"});   // Windows paths ignore case
+    const std::vector<std::string> all = {"C:\\A\\x.txt", "C:\\B\\y.doc", "C:\\C\\z.txt"};
+    EXPECT_EQ(ReadList(hFNameTopList), all);
+    EXPECT_EQ(Caption(), "Tamsel32 3-Files");
+    EXPECT_EQ(ClipboardText(), "C:\\A\\x.txt\nC:\\B\\y.doc\nC:\\C\\z.txt");   // the direct copy: the whole list
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;   // held while dropping: the other action
+    SetKeyboardState(keys);
+    Drop({"D:\\only.txt"});
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{"D:\\only.txt"});
+}
+
 TEST_F(WindowTest, NamesAreTakenAsADropGivesThem)
 {
     // "\\?\" comes off, and a trailing backslash unless the name is a root;

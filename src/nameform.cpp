@@ -1,0 +1,110 @@
+/* Tamsel32: what is copied or saved of a name: all of it or its file-name
+   part, as it stands or as a file: URL, bare or in double quotes. */
+#include <string.h>
+#include <windows.h>
+
+#include "TAMSEL.H"
+
+/* The part of a name after its last backslash; a name without one is
+   taken whole. */
+LPCWSTR File_Name_Of(LPCWSTR lpszName)
+{
+    LPCWSTR lpszPart = lpszName;
+    for (LPCWSTR p = lpszName; *p; p++)
+        if (*p == '\\')
+            lpszPart = p + 1;
+    return lpszPart;
+}
+
+/* All of a name, or its file-name part. */
+LPCWSTR Name_Piece(LPCWSTR lpszName)
+{
+    return name_only_on == 1 ? File_Name_Of(lpszName) : lpszName;
+}
+
+static BOOL Has_Drive(LPCWSTR lpszPiece)
+{
+    return ((lpszPiece[0] >= 'A' && lpszPiece[0] <= 'Z') || (lpszPiece[0] >= 'a' && lpszPiece[0] <= 'z')) &&
+           lpszPiece[1] == ':';
+}
+
+/* What a file: URL of the piece begins with, and the first character of
+   the piece it goes on with: "file:///" before a drive ("C:/dir/x.txt"),
+   "file://" for "\\server\share\x.txt", nothing for a file name alone
+   (a relative URL). */
+LPCSTR Url_Prefix(LPCWSTR lpszPiece, int *piStart)
+{
+    *piStart = 0;
+    if (Has_Drive(lpszPiece))
+        return "file:///";
+    if (lpszPiece[0] == '\\' && lpszPiece[1] == '\\') {
+        *piStart = 2;
+        return "file://";
+    }
+    return "";
+}
+
+/* The URL text of the character at lpszPiece[i] (a surrogate pair counts
+   as one, *pnUnits tells how many units it took), into szOut: a backslash
+   becomes "/", the unreserved characters and a drive's colon stay, every
+   other byte of the character's UTF-8 is percent-encoded.  Returns its
+   length. */
+int Url_Part(LPCWSTR lpszPiece, int i, int nPiece, char szOut[13], int *pnUnits)
+{
+    static const char szHex[] = "0123456789ABCDEF";
+    const WCHAR c = lpszPiece[i];
+    *pnUnits = IS_HIGH_SURROGATE(c) && i + 1 < nPiece && IS_LOW_SURROGATE(lpszPiece[i + 1]) ? 2 : 1;
+    if (c == '\\' || c == '/') {
+        szOut[0] = '/';
+        return 1;
+    }
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+        c == '-' || c == '.' || c == '_' || c == '~' || (c == ':' && i == 1 && Has_Drive(lpszPiece))) {
+        szOut[0] = (char)c;
+        return 1;
+    }
+    char szUtf8[4];
+    int nBytes = WideCharToMultiByte(CP_UTF8, 0, lpszPiece + i, *pnUnits, szUtf8, sizeof szUtf8, NULL, NULL);
+    if (nBytes <= 0) {
+        memcpy(szUtf8, "\xEF\xBF\xBD", 3);   /* a lone half of a pair: the replacement character */
+        nBytes = 3;
+    }
+    for (int k = 0; k < nBytes; k++) {
+        szOut[3 * k] = '%';
+        szOut[3 * k + 1] = szHex[(BYTE)szUtf8[k] >> 4];
+        szOut[3 * k + 2] = szHex[(BYTE)szUtf8[k] & 15];
+    }
+    return 3 * nBytes;
+}
+
+/* The piece as the options want it, into lpszOut, or only measured when
+   lpszOut is NULL; returns its length in characters. */
+SIZE_T Name_Form(LPCWSTR lpszPiece, LPWSTR lpszOut)
+{
+    const int nPiece = lstrlenW(lpszPiece);
+    SIZE_T n = 0;
+    if (quotes_on == 1 && lpszOut)
+        lpszOut[n] = '"';
+    n += quotes_on == 1;
+    if (file_url_on != 1) {
+        if (lpszOut)
+            memcpy(lpszOut + n, lpszPiece, (size_t)nPiece * sizeof(WCHAR));
+        n += (SIZE_T)nPiece;
+    } else {
+        int i;
+        for (LPCSTR p = Url_Prefix(lpszPiece, &i); *p; p++, n++)
+            if (lpszOut)
+                lpszOut[n] = (WCHAR)*p;
+        for (int nUnits; i < nPiece; i += nUnits) {
+            char szPart[13];
+            const int nPart = Url_Part(lpszPiece, i, nPiece, szPart, &nUnits);
+            for (int k = 0; k < nPart; k++, n++)
+                if (lpszOut)
+                    lpszOut[n] = (WCHAR)szPart[k];
+        }
+    }
+    if (quotes_on == 1 && lpszOut)
+        lpszOut[n] = '"';
+    n += quotes_on == 1;
+    return n;
+}
