@@ -106,6 +106,14 @@ static HGLOBAL Locale_Block(void)
 
 int Copy_Clipboard(HWND hWnd)
 {
+    return Copy_List(hWnd, 0, 0);
+}
+
+/* The copy, with a paste's files (a drop block and the drop effect the
+   folder window chose, either 0 for none) placed beside the text; the
+   blocks are the clipboard's from then on, or freed. */
+int Copy_List(HWND hWnd, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
+{
     /* Measured first, so that the block is allocated once at the text's
        exact size: growing a block of megabytes name by name would copy it
        over and over. */
@@ -122,6 +130,10 @@ int Copy_Clipboard(HWND hWnd)
         /* The clipboard keeps what it holds. */
         if (hWide)
             GlobalFree(hWide);
+        if (hKeepDrop)
+            GlobalFree(hKeepDrop);
+        if (hKeepEffect)
+            GlobalFree(hKeepEffect);
         Mem_error_MesBox();
         return 0;
     }
@@ -142,6 +154,10 @@ int Copy_Clipboard(HWND hWnd)
             hText = 0;
             if (hLocale && SetClipboardData(CF_LOCALE, hLocale))
                 hLocale = 0;
+            if (hKeepDrop && SetClipboardData(CF_HDROP, hKeepDrop))
+                hKeepDrop = 0;
+            if (hKeepEffect && SetClipboardData(RegisterClipboardFormatA(SZ_DROP_EFFECT), hKeepEffect))
+                hKeepEffect = 0;
         }
         CloseClipboard();
     }
@@ -151,6 +167,10 @@ int Copy_Clipboard(HWND hWnd)
         GlobalFree(hText);
     if (hLocale)
         GlobalFree(hLocale);
+    if (hKeepDrop)
+        GlobalFree(hKeepDrop);
+    if (hKeepEffect)
+        GlobalFree(hKeepEffect);
     if (!bPlaced) {
         if (bOpened)
             Mem_error_MesBox();

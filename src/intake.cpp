@@ -400,17 +400,126 @@ static void Left_Out_MesBox(HWND hWnd)
    direct copy on, copy next.  Names left out are told of last, over the
    new list, by which time the posted copy has put the names kept on the
    clipboard. */
-static void Show_Intake(HWND hWnd, UINT nTaken)
+static void Show_Intake(HWND hWnd, UINT nTaken, HGLOBAL hKeepDrop = 0, HGLOBAL hKeepEffect = 0)
 {
     if (nTaken) {
         CaptionFileOpen(hWnd, TotalNumberOfFiles);
         First_Scroll_Initial(hWnd, (int)TotalNumberOfFiles, maxfile_name_length);
         InvalidateRect(hWnd, NULL, TRUE);
         Post_Init_Menu(hWnd);
-        if (direct_copy_on == 1 && TotalNumberOfFiles)
+        /* A paste's copy goes beside the files pasted, which only it has. */
+        if (hKeepDrop)
+            Copy_List(hWnd, hKeepDrop, hKeepEffect);
+        else if (direct_copy_on == 1 && TotalNumberOfFiles)
             PostMessageA(hWnd, WM_COMMAND, IDM_NAMECOPY, 0);
     }
     Left_Out_MesBox(hWnd);
+}
+
+/* A copy of a clipboard block, which stays the clipboard's; 0 for none. */
+static HGLOBAL Copy_Block(HANDLE hData)
+{
+    const SIZE_T nSize = hData ? GlobalSize(hData) : 0;
+    const void *pData = nSize ? GlobalLock(hData) : NULL;
+    HGLOBAL hCopy = pData ? GlobalAlloc(GMEM_MOVEABLE, nSize) : 0;
+    void *pCopy = hCopy ? GlobalLock(hCopy) : NULL;
+    if (pCopy) {
+        memcpy(pCopy, pData, nSize);
+        GlobalUnlock(hCopy);
+    } else if (hCopy) {
+        GlobalFree(hCopy);
+        hCopy = 0;
+    }
+    if (pData)
+        GlobalUnlock(hData);
+    return hCopy;
+}
+
+/* ---- Paths pasted as text ---- */
+
+/* An absolute Windows path ("X:\..." or "\\server\share..."): no quote
+   and no control character in it. */
+static BOOL Is_Path(LPCWSTR p, int n)
+{
+    const WCHAR c = (WCHAR)(p[0] | 0x20);
+    if (n < 3 || !((c >= 'a' && c <= 'z' && p[1] == ':' && p[2] == '\\') ||
+                   (p[0] == '\\' && p[1] == '\\' && p[2] != '\\')))
+        return FALSE;
+    for (int i = 0; i < n; i++)
+        if (p[i] < 0x20 || p[i] == '"')
+            return FALSE;
+    return TRUE;
+}
+
+/* The paths of a text in which every non-empty line is one absolute path,
+   or such paths each in double quotes with blanks between them (another
+   tool's "Copy as path"); 0 when any line is something else: prose is
+   never read as names.  When lpszLine is not NULL (2 characters for each
+   of the text's, and 4 more), the paths are written there as a command
+   line, each in quotes after an empty program name. */
+static int Text_Paths(LPCWSTR lpszText, LPWSTR lpszLine)
+{
+    int nPaths = 0;
+    LPWSTR q = lpszLine;
+    if (q) {
+        *q++ = '"';
+        *q++ = '"';
+    }
+    for (LPCWSTR p = lpszText; *p; ) {
+        LPCWSTR a = p, b = p;
+        while (*b && *b != '\r' && *b != '\n')
+            b++;
+        p = b[0] == '\r' && b[1] == '\n' ? b + 2 : *b ? b + 1 : b;
+        while (a < b && (*a == ' ' || *a == '\t'))
+            a++;
+        while (b > a && (b[-1] == ' ' || b[-1] == '\t'))
+            b--;
+        while (a < b) {
+            const BOOL bQuoted = *a == '"';
+            LPCWSTR pPath = bQuoted ? a + 1 : a, pEnd = b;
+            if (bQuoted) {
+                for (pEnd = pPath; pEnd < b && *pEnd != '"'; pEnd++)
+                    ;
+                if (pEnd == b)
+                    return 0;
+            }
+            if (!Is_Path(pPath, (int)(pEnd - pPath)))
+                return 0;
+            if (q) {
+                *q++ = ' ';
+                *q++ = '"';
+                memcpy(q, pPath, (size_t)(pEnd - pPath) * sizeof(WCHAR));
+                q += pEnd - pPath;
+                *q++ = '"';
+            }
+            nPaths++;
+            a = bQuoted ? pEnd + 1 : b;
+            if (a < b && *a != ' ' && *a != '\t')
+                return 0;   /* text right after a closing quote */
+            while (a < b && (*a == ' ' || *a == '\t'))
+                a++;
+        }
+    }
+    if (q)
+        *q = 0;
+    return nPaths;
+}
+
+/* TRUE when the clipboard holds something Paste takes: files copied in a
+   folder window, or paths written as text. */
+BOOL Clipboard_Has_Files(HWND hWnd)
+{
+    if (IsClipboardFormatAvailable(CF_HDROP))
+        return TRUE;
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(hWnd))
+        return FALSE;
+    HANDLE hText = GetClipboardData(CF_UNICODETEXT);
+    LPCWSTR lpszText = hText ? (LPCWSTR)GlobalLock(hText) : NULL;
+    const BOOL bPaths = lpszText && Text_Paths(lpszText, NULL) > 0;
+    if (lpszText)
+        GlobalUnlock(hText);
+    CloseClipboard();
+    return bPaths;
 }
 
 /* WM_DROPFILES. */
@@ -433,11 +542,36 @@ void Paste_Files(HWND hWnd)
     ZeroMemory(&leftOut, sizeof leftOut);
     BOOL bOutOfMemory = FALSE;
     HDROP hDrop = (HDROP)GetClipboardData(CF_HDROP);
-    const UINT nTaken = hDrop ? Take_Drop_Names(hDrop, add_drops_on == 1, &bOutOfMemory) : 0;
+    if (!hDrop) {
+        /* Paths written as text: taken as a command line's names are. */
+        HANDLE hText = GetClipboardData(CF_UNICODETEXT);
+        LPCWSTR lpszText = hText ? (LPCWSTR)GlobalLock(hText) : NULL;
+        HGLOBAL hLine = lpszText ? GlobalAlloc(GMEM_MOVEABLE, ((SIZE_T)lstrlenW(lpszText) * 2 + 4) * sizeof(WCHAR)) : 0;
+        LPWSTR lpszLine = hLine ? (LPWSTR)GlobalLock(hLine) : NULL;
+        const int nPaths = lpszLine ? Text_Paths(lpszText, lpszLine) : 0;
+        if (lpszText)
+            GlobalUnlock(hText);
+        CloseClipboard();
+        if (nPaths)
+            Take_Named_Files(hWnd, lpszLine);
+        else if (lpszText && !lpszLine)
+            Mem_error_MesBox();
+        if (hLine) {
+            GlobalUnlock(hLine);
+            GlobalFree(hLine);
+        }
+        return;
+    }
+    const UINT nTaken = Take_Drop_Names(hDrop, add_drops_on == 1, &bOutOfMemory);
+    /* The files the user copied stay on the clipboard beside the copied
+       names: a Cut can still be completed in a folder window. */
+    HGLOBAL hKeepDrop = 0, hKeepEffect = 0;
+    if (nTaken && direct_copy_on == 1 && (hKeepDrop = Copy_Block(hDrop)) != 0)
+        hKeepEffect = Copy_Block(GetClipboardData(RegisterClipboardFormatA(SZ_DROP_EFFECT)));
     CloseClipboard();
     if (bOutOfMemory)
         Out_Of_Memory_Box();
-    Show_Intake(hWnd, nTaken);
+    Show_Intake(hWnd, nTaken, hKeepDrop, hKeepEffect);
 }
 
 /* ---- The command line ---- */
@@ -520,11 +654,12 @@ void Take_Named_Files(HWND hWnd, LPCWSTR lpszCmdLine)
             if (!bFull || File_Attributes(p) == INVALID_FILE_ATTRIBUTES) {
                 LPCWSTR lpszShown = bFull ? p : lpszArg;
                 Note_Left_Out(NAME_MISSING, lpszShown, lstrlenW(lpszShown));
-                *p = 0;   /* not left in the block */
                 continue;
             }
             p += nFull;
         }
+        if (p)
+            *p = 0;   /* the names end here, whatever a name left out wrote past it */
         if (!nArgs)
             break;
         if (!pDrop) {

@@ -331,7 +331,8 @@ void WMInitMenu(HWND hWnd, HMENU hMenu)
     EnableMenuItem(hMenu, IDM_SAVE, uState);
     EnableMenuItem(hMenu, IDM_SAVEAS, uState);
     EnableMenuItem(hMenu, IDM_TAMSELCLEAR, uState);
-    /* Paste takes files copied in a folder window, and nothing else. */
-    EnableMenuItem(hMenu, IDM_PASTE, MF_BYCOMMAND | (IsClipboardFormatAvailable(CF_HDROP) ? MF_ENABLED : MF_GRAYED));
+    /* Paste takes files copied in a folder window, and paths written as
+       text; nothing else. */
+    EnableMenuItem(hMenu, IDM_PASTE, MF_BYCOMMAND | (Clipboard_Has_Files(hWnd) ? MF_ENABLED : MF_GRAYED));
     DrawMenuBar(hWnd);
 }

@@ -80,6 +80,10 @@ TEST_F(ClipboardTest, PasteTakesCopiedFilesAsADrop)
     ASSERT_TRUE(OpenClipboard(hWndMain));
     EmptyClipboard();
     SetClipboardData(CF_HDROP, MakeDropW({"C:\\A\\x.txt", over, "C:\\B\\y.doc"}));
+    HGLOBAL effect = seam::RealGlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
+    *(DWORD *)GlobalLock(effect) = DROPEFFECT_MOVE;   // the files were cut
+    GlobalUnlock(effect);
+    SetClipboardData(RegisterClipboardFormatA(SZ_DROP_EFFECT), effect);
     CloseClipboard();
     SendMessageA(hWndMain, WM_INITMENU, (WPARAM)GetMenu(hWndMain), 0);
     EXPECT_FALSE(Grayed(IDM_PASTE));
@@ -88,7 +92,29 @@ TEST_F(ClipboardTest, PasteTakesCopiedFilesAsADrop)
     EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{"C:\\A\\x.txt", over, "C:\\B\\y.doc"}));
     EXPECT_EQ(Caption(), "Tamsel32 3-Files");
     EXPECT_EQ(answer.seen.size(), 2u);
-    EXPECT_EQ(ClipboardText(), "C:\\A\\x.txt\n" + over + "\nC:\\B\\y.doc");   // direct copy: the names replace the files
+    // Direct copy: the names go beside the files, which a folder window
+    // can still paste (and, cut, move).
+    EXPECT_EQ(ClipboardText(), "C:\\A\\x.txt\n" + over + "\nC:\\B\\y.doc");
+    ASSERT_TRUE(OpenClipboard(hWndMain));
+    HANDLE files = GetClipboardData(CF_HDROP), kept = GetClipboardData(RegisterClipboardFormatA(SZ_DROP_EFFECT));
+    EXPECT_EQ(files ? DragQueryFileW((HDROP)files, 0xFFFFFFFF, NULL, 0) : 0u, 3u);
+    EXPECT_EQ(kept ? *(DWORD *)GlobalLock(kept) : 0u, (DWORD)DROPEFFECT_MOVE);
+    CloseClipboard();
+
+    // Paths written as text, another tool's "Copy as path" among them,
+    // are taken as the command line's names are; prose leaves Paste gray.
+    SetClipboardText("C:\\Windows is where the system lives,\r\nand so on.");
+    SendMessageA(hWndMain, WM_INITMENU, (WPARAM)GetMenu(hWndMain), 0);
+    EXPECT_TRUE(Grayed(IDM_PASTE));
+    const std::string exe = ExeDir() + "test_output.exe", missing = ExeDir() + "no such file";
+    SetClipboardText("\"" + exe + "\" \"" + missing + "\"\n  " + ExeDir() + "\r\n\r\n");
+    SendMessageA(hWndMain, WM_INITMENU, (WPARAM)GetMenu(hWndMain), 0);
+    EXPECT_FALSE(Grayed(IDM_PASTE));
+    Command(IDM_PASTE);
+    Pump();
+    EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{exe, ExeDir().substr(0, ExeDir().size() - 1)}));
+    ASSERT_EQ(answer.seen.size(), 3u);
+    EXPECT_NE(answer.seen[2].utf8.find(missing), std::string::npos) << answer.seen[2].utf8;
 }
 
 TEST_F(ClipboardTest, QuotesCrLfAndFileUrlsOnTheClipboardAndInTheFile)
