@@ -142,7 +142,10 @@ static WCHAR Fold(WCHAR c)
 {
     if (c < 0x80)
         return c >= 'a' && c <= 'z' ? (WCHAR)(c - 'a' + 'A') : c;
-    return (WCHAR)(ULONG_PTR)CharUpperW((LPWSTR)(ULONG_PTR)c);
+    /* Where CharUpperW is only a stub (Windows 95 and 98) it gives 0: the
+       character is then taken as it is, never made equal to another. */
+    const WCHAR u = (WCHAR)(ULONG_PTR)CharUpperW((LPWSTR)(ULONG_PTR)c);
+    return u ? u : c;
 }
 
 static DWORD Name_Hash(LPCWSTR lpszName)
