@@ -126,24 +126,14 @@ int Copy_List(HWND hWnd, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
         hText = Ansi_Text(lpszWide, nLength);
         GlobalUnlock(hWide);
     }
-    if (!hText) {
-        /* The clipboard keeps what it holds. */
-        if (hWide)
-            GlobalFree(hWide);
-        if (hKeepDrop)
-            GlobalFree(hKeepDrop);
-        if (hKeepEffect)
-            GlobalFree(hKeepEffect);
-        Mem_error_MesBox();
-        return 0;
-    }
-    HGLOBAL hLocale = Locale_Block();
+    const BOOL bReady = hText != 0;
+    HGLOBAL hLocale = bReady ? Locale_Block() : 0;
 
     /* Everything is ready before the clipboard is opened and emptied, so
-       that a busy clipboard keeps what it holds.  A block the clipboard
-       takes is the system's from then on. */
+       that a busy clipboard, or memory that ran out, leaves what it holds.
+       A block the clipboard takes is the system's from then on. */
     BOOL bPlaced = FALSE;
-    const BOOL bOpened = Open_Clipboard_Soon(hWnd);
+    const BOOL bOpened = bReady && Open_Clipboard_Soon(hWnd);
     if (bOpened) {
         EmptyClipboard();
         if (SetClipboardData(CF_UNICODETEXT, hWide)) {
@@ -161,18 +151,12 @@ int Copy_List(HWND hWnd, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
         }
         CloseClipboard();
     }
-    if (hWide)
-        GlobalFree(hWide);
-    if (hText)
-        GlobalFree(hText);
-    if (hLocale)
-        GlobalFree(hLocale);
-    if (hKeepDrop)
-        GlobalFree(hKeepDrop);
-    if (hKeepEffect)
-        GlobalFree(hKeepEffect);
+    const HGLOBAL hLeft[] = {hWide, hText, hLocale, hKeepDrop, hKeepEffect};   /* not taken */
+    for (HGLOBAL h : hLeft)
+        if (h)
+            GlobalFree(h);
     if (!bPlaced) {
-        if (bOpened)
+        if (!bReady || bOpened)
             Mem_error_MesBox();
         else
             Clipboard_Busy_MesBox(hWnd);

@@ -63,10 +63,13 @@ int Wide_To_Ansi(LPCWSTR lpszWide, int nWide, LPSTR lpszOut, int nOut, BOOL *pbL
 }
 
 /* Windows 95 and 98 have most wide calls only as stubs, which fail with
-   this error: their ANSI twins serve there, with the name converted. */
-static BOOL Only_A_Stub(void)
+   ERROR_CALL_NOT_IMPLEMENTED: their ANSI twins serve there.  TRUE when the
+   wide call just made was such a stub and szName holds the name in the
+   code page, for its ANSI twin. */
+static BOOL Ansi_Instead(LPCWSTR lpszName, char szName[MAX_PATH])
 {
-    return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED;
+    return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED &&
+           WideCharToMultiByte(CP_ACP, 0, lpszName, -1, szName, MAX_PATH, NULL, NULL) > 0;
 }
 
 DWORD File_Attributes(LPCWSTR lpszName)
@@ -74,8 +77,7 @@ DWORD File_Attributes(LPCWSTR lpszName)
     SetLastError(0);
     const DWORD dwAttributes = GetFileAttributesW(lpszName);
     char szName[MAX_PATH];
-    if (dwAttributes != INVALID_FILE_ATTRIBUTES || !Only_A_Stub() ||
-        !WideCharToMultiByte(CP_ACP, 0, lpszName, -1, szName, MAX_PATH, NULL, NULL))
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES || !Ansi_Instead(lpszName, szName))
         return dwAttributes;
     return GetFileAttributesA(szName);
 }
@@ -85,8 +87,7 @@ HANDLE Create_File(LPCWSTR lpszName, DWORD dwAccess, DWORD dwShare, DWORD dwCrea
     SetLastError(0);
     HANDLE hFile = CreateFileW(lpszName, dwAccess, dwShare, NULL, dwCreation, FILE_ATTRIBUTE_NORMAL, NULL);
     char szName[MAX_PATH];
-    if (hFile != INVALID_HANDLE_VALUE || !Only_A_Stub() ||
-        !WideCharToMultiByte(CP_ACP, 0, lpszName, -1, szName, MAX_PATH, NULL, NULL))
+    if (hFile != INVALID_HANDLE_VALUE || !Ansi_Instead(lpszName, szName))
         return hFile;
     return CreateFileA(szName, dwAccess, dwShare, NULL, dwCreation, FILE_ATTRIBUTE_NORMAL, NULL);
 }
@@ -96,9 +97,7 @@ DWORD Full_Path_Name(LPCWSTR lpszName, DWORD nSize, LPWSTR lpszFull)
     SetLastError(0);
     const DWORD n = GetFullPathNameW(lpszName, nSize, lpszFull, NULL);
     char szName[MAX_PATH], szFull[MAX_PATH];
-    if (n != 0 || !Only_A_Stub() ||
-        !WideCharToMultiByte(CP_ACP, 0, lpszName, -1, szName, MAX_PATH, NULL, NULL) ||
-        !GetFullPathNameA(szName, MAX_PATH, szFull, NULL))
+    if (n != 0 || !Ansi_Instead(lpszName, szName) || !GetFullPathNameA(szName, MAX_PATH, szFull, NULL))
         return n;
     /* As the wide call counts: with the terminator when it does not fit. */
     const DWORD nFull = (DWORD)MultiByteToWideChar(CP_ACP, 0, szFull, -1, NULL, 0);

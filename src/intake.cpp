@@ -225,40 +225,35 @@ static UINT Take_Drop_Names(HDROP hDrop, BOOL bAdd, BOOL *pbOutOfMemory)
     WCHAR szName[NAME_MAX_CHARS + 1];
 
     *pbOutOfMemory = FALSE;
-    HGLOBAL hTable = 0;
-    Name_Slot *pTable = NULL;
-    if (bAdd) {
-        hTable = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, TABLE_SLOTS * sizeof(Name_Slot));
-        pTable = (Name_Slot *)hTable;
-        if (!pTable) {
-            *pbOutOfMemory = TRUE;
-            return 0;
-        }
-    }
     const SIZE_T nBlock = GlobalSize(hDrop);
     const DROPFILES *pDrop = (const DROPFILES *)GlobalLock(hDrop);
     if (!pDrop)
         return 0;
+    Name_Slot *pTable = bAdd ? (Name_Slot *)GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, TABLE_SLOTS * sizeof(Name_Slot))
+                             : NULL;
+    if (bAdd && !pTable) {
+        GlobalUnlock(hDrop);
+        *pbOutOfMemory = TRUE;
+        return 0;
+    }
     const BYTE *pEnd = (const BYTE *)pDrop + nBlock;
     const BOOL bHeader = nBlock >= sizeof(DROPFILES) && pDrop->pFiles < nBlock;
     const BOOL bWide = bHeader && pDrop->fWide;
     const BYTE *pNames = bHeader ? (const BYTE *)pDrop + pDrop->pFiles : pEnd;
     const size_t nUnit = bWide ? sizeof(WCHAR) : 1;
 
-    /* The old list goes only when the block brings a name to replace it.
-       Count and width cover only the names stored. */
-    BOOL bReplaced = FALSE;
+    /* The old list goes only when the block brings a name to replace it;
+       adding goes on from the list as it is.  Count and width cover only
+       the names stored. */
+    BOOL bChanged = FALSE;
     UINT nStored = 0, nGiven = 0;
     int nWidest = 0;
     HGLOBAL hLast = 0;
     if (bAdd) {
-        /* Adding goes on from the list as it is. */
         hLast = Enter_List(pTable);
         nStored = TotalNumberOfFiles;
         nWidest = maxfile_name_length;
-        bReplaced = TRUE;
     }
-    BOOL bAdded = FALSE;
     int nLength;
     while ((nLength = Name_Length(pNames, pEnd, bWide)) > 0) {
         const BYTE *pName = pNames;
@@ -292,11 +287,11 @@ static UINT Take_Drop_Names(HDROP hDrop, BOOL bAdd, BOOL *pbOutOfMemory)
             Note_Left_Out(NAME_PAST_LIMIT, szName, nName);
             continue;
         }
-        if (!bReplaced) {
+        if (!bAdd && !bChanged) {
             DeleteAll_StringList(hFNameTopList);
             hFNameTopList = 0;
-            bReplaced = TRUE;
         }
+        bChanged = TRUE;
         HGLOBAL hNode = String_list_add(szName, (UINT)nName + 1, hLast);
         if (!hNode) {
             *pbOutOfMemory = TRUE;
@@ -308,7 +303,6 @@ static UINT Take_Drop_Names(HDROP hDrop, BOOL bAdd, BOOL *pbOutOfMemory)
             pSlot->hNode = hNode;
         hLast = hNode;
         nStored++;
-        bAdded = TRUE;
         const int nColumns = Name_Columns(szName, nName);
         if (nColumns > nWidest)
             nWidest = nColumns;
@@ -318,10 +312,10 @@ static UINT Take_Drop_Names(HDROP hDrop, BOOL bAdd, BOOL *pbOutOfMemory)
     if (nLength < 0 && (!bHeader || pNames + nUnit <= pEnd))
         Note_Left_Out(NAME_NOT_A_NAME, NULL, 0);
     GlobalUnlock(hDrop);
-    if (hTable)
-        GlobalFree(hTable);
+    if (pTable)
+        GlobalFree((HGLOBAL)pTable);
     /* Unchanged: the old list stands, with its count. */
-    if (bAdd ? !bAdded : !bReplaced)
+    if (!bChanged)
         return 0;
     TotalNumberOfFiles = nStored;
     maxfile_name_length = nWidest;
