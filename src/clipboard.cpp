@@ -6,10 +6,17 @@
 #include "TAMSEL.H"
 #include "GSTRLIST.H"
 
+/* The longest text the copy makes: its ANSI form takes up to three bytes
+   a character, and the conversion counts in int.  (Long names as file:
+   URLs reach it with about 120 MB of names; past 2 GB the 32-bit size of
+   the block would wrap.) */
+#define COPY_MAX_CHARS 0x1FFFFFFF
+
 /* Joins the pieces of the list's names as the copy puts them, each in
    the form the options ask for: the first piece always, each later one
    after the separator (CR LF where the option asks for it) unless it is
-   empty.  With lpszText NULL it only measures; otherwise lpszText must
+   empty.  With lpszText NULL it only measures, and stops once past
+   COPY_MAX_CHARS, so that no count can wrap; otherwise lpszText must
    hold the measured length and its terminator.  A node that cannot be
    read counts as an empty name.  Returns the length in characters. */
 static SIZE_T Join_Names(LPWSTR lpszText)
@@ -18,7 +25,8 @@ static SIZE_T Join_Names(LPWSTR lpszText)
     const SIZE_T nToken = (SIZE_T)lstrlenW(lpszToken);
     SIZE_T nTotal = 0;
 
-    for (HGLOBAL hNode = hFNameTopList; hNode; hNode = String_List_Next(hNode)) {
+    for (HGLOBAL hNode = hFNameTopList; hNode && (lpszText || nTotal <= COPY_MAX_CHARS);
+         hNode = String_List_Next(hNode)) {
         HGLOBAL hName;
         LPCWSTR lpszName = String_List_Lock(hNode, &hName);
         LPCWSTR lpszPiece = lpszName ? Name_Piece(lpszName) : L"";
@@ -65,8 +73,6 @@ void Clipboard_Busy_MesBox(HWND hWnd)
 static HGLOBAL Ansi_Text(LPCWSTR lpszWide, SIZE_T nWide)
 {
     BOOL bLossy;
-    if (nWide > 0x1FFFFFFF)
-        return 0;
     const SIZE_T nRoom = nWide * 3;
     HGLOBAL hText = GlobalAlloc(GMEM_MOVEABLE, nRoom + 1);
     LPSTR lpszText = hText ? (LPSTR)GlobalLock(hText) : NULL;
@@ -118,7 +124,7 @@ int Copy_List(HWND hWnd, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
        exact size: growing a block of megabytes name by name would copy it
        over and over. */
     const SIZE_T nLength = Join_Names(NULL);
-    HGLOBAL hWide = GlobalAlloc(GMEM_MOVEABLE, (nLength + 1) * sizeof(WCHAR));
+    HGLOBAL hWide = nLength <= COPY_MAX_CHARS ? GlobalAlloc(GMEM_MOVEABLE, (nLength + 1) * sizeof(WCHAR)) : 0;
     LPWSTR lpszWide = hWide ? (LPWSTR)GlobalLock(hWide) : NULL;
     HGLOBAL hText = 0;
     if (lpszWide) {

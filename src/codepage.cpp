@@ -20,7 +20,9 @@ static int Wide_To_Ansi_Checked(LPCWSTR lpszWide, int nWide, LPSTR lpszOut, int 
         szDefault[0] = (char)info.DefaultChar[0];
     int n = 0;
     for (int i = 0; i < nWide; ) {
-        const int nChar = IS_HIGH_SURROGATE(lpszWide[i]) && i + 1 < nWide ? 2 : 1;
+        /* A lone high half is a character of its own: the next one, a
+           backslash say, is never swallowed with it. */
+        const int nChar = IS_HIGH_SURROGATE(lpszWide[i]) && i + 1 < nWide && IS_LOW_SURROGATE(lpszWide[i + 1]) ? 2 : 1;
         char szChar[8];
         WCHAR szBack[4];
         int nBytes = WideCharToMultiByte(CP_ACP, 0, lpszWide + i, nChar, szChar, sizeof szChar, NULL, NULL);
@@ -66,7 +68,7 @@ int Wide_To_Ansi(LPCWSTR lpszWide, int nWide, LPSTR lpszOut, int nOut, BOOL *pbL
    ERROR_CALL_NOT_IMPLEMENTED: their ANSI twins serve there.  TRUE when the
    wide call just made was such a stub and szName holds the name in the
    code page, for its ANSI twin. */
-static BOOL Ansi_Instead(LPCWSTR lpszName, char szName[MAX_PATH])
+BOOL Ansi_Instead(LPCWSTR lpszName, char szName[MAX_PATH])
 {
     return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED &&
            WideCharToMultiByte(CP_ACP, 0, lpszName, -1, szName, MAX_PATH, NULL, NULL) > 0;
@@ -105,4 +107,43 @@ DWORD Full_Path_Name(LPCWSTR lpszName, DWORD nSize, LPWSTR lpszFull)
         return nFull;
     MultiByteToWideChar(CP_ACP, 0, szFull, -1, lpszFull, (int)nSize);
     return nFull - 1;
+}
+
+/* The current folder, with the size GetCurrentDirectoryW gives. */
+DWORD Current_Folder(DWORD nSize, LPWSTR lpszFolder)
+{
+    SetLastError(0);
+    const DWORD n = GetCurrentDirectoryW(nSize, lpszFolder);
+    char szFolder[MAX_PATH];
+    if (n != 0 || GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
+        return n;
+    const DWORD nAnsi = GetCurrentDirectoryA(MAX_PATH, szFolder);
+    if (nAnsi == 0 || nAnsi >= MAX_PATH)
+        return 0;
+    const int nWide = MultiByteToWideChar(CP_ACP, 0, szFolder, -1, lpszFolder, (int)nSize);
+    return nWide > 0 ? (DWORD)nWide - 1 : 0;
+}
+
+BOOL Set_Current_Folder(LPCWSTR lpszFolder)
+{
+    SetLastError(0);
+    if (SetCurrentDirectoryW(lpszFolder))
+        return TRUE;
+    char szFolder[MAX_PATH];
+    return Ansi_Instead(lpszFolder, szFolder) && SetCurrentDirectoryA(szFolder);
+}
+
+/* The text with its %VARIABLE% parts expanded, as the shell does; the
+   size ExpandEnvironmentStringsW gives, with the terminator. */
+DWORD Expand_Variables(LPCWSTR lpszText, LPWSTR lpszOut, DWORD nSize)
+{
+    SetLastError(0);
+    const DWORD n = ExpandEnvironmentStringsW(lpszText, lpszOut, nSize);
+    char szText[MAX_PATH], szOut[MAX_PATH];
+    if (n != 0 || !Ansi_Instead(lpszText, szText))
+        return n;
+    const DWORD nAnsi = ExpandEnvironmentStringsA(szText, szOut, MAX_PATH);
+    if (nAnsi == 0 || nAnsi > MAX_PATH)
+        return 0;
+    return (DWORD)MultiByteToWideChar(CP_ACP, 0, szOut, -1, lpszOut, (int)nSize);
 }

@@ -32,7 +32,7 @@ static BOOL Has_Drive(LPCWSTR lpszPiece)
    the piece it goes on with: "file:///" before a drive ("C:/dir/x.txt"),
    "file://" for "\\server\share\x.txt", nothing for a file name alone
    (a relative URL). */
-LPCSTR Url_Prefix(LPCWSTR lpszPiece, int *piStart)
+static LPCSTR Url_Prefix(LPCWSTR lpszPiece, int *piStart)
 {
     *piStart = 0;
     if (Has_Drive(lpszPiece))
@@ -47,13 +47,15 @@ LPCSTR Url_Prefix(LPCWSTR lpszPiece, int *piStart)
 /* The URL text of the character at lpszPiece[i] (a surrogate pair counts
    as one, *pnUnits tells how many units it took), into szOut: a backslash
    becomes "/", the unreserved characters and a drive's colon stay, every
-   other byte of the character's UTF-8 is percent-encoded.  Returns its
-   length. */
-int Url_Part(LPCWSTR lpszPiece, int i, int nPiece, char szOut[13], int *pnUnits)
+   other byte of the character's UTF-8 is percent-encoded.  A lone half of
+   a pair has no UTF-8: it is written as its own three bytes, so that two
+   names never give one URL.  Returns its length. */
+static int Url_Part(LPCWSTR lpszPiece, int i, int nPiece, char szOut[13], int *pnUnits)
 {
     static const char szHex[] = "0123456789ABCDEF";
     const WCHAR c = lpszPiece[i];
-    *pnUnits = IS_HIGH_SURROGATE(c) && i + 1 < nPiece && IS_LOW_SURROGATE(lpszPiece[i + 1]) ? 2 : 1;
+    const BOOL bPair = IS_HIGH_SURROGATE(c) && i + 1 < nPiece && IS_LOW_SURROGATE(lpszPiece[i + 1]);
+    *pnUnits = bPair ? 2 : 1;
     if (c == '\\' || c == '/') {
         szOut[0] = '/';
         return 1;
@@ -63,22 +65,39 @@ int Url_Part(LPCWSTR lpszPiece, int i, int nPiece, char szOut[13], int *pnUnits)
         szOut[0] = (char)c;
         return 1;
     }
-    char szUtf8[4];
-    int nBytes = WideCharToMultiByte(CP_UTF8, 0, lpszPiece + i, *pnUnits, szUtf8, sizeof szUtf8, NULL, NULL);
-    if (nBytes <= 0) {
-        memcpy(szUtf8, "\xEF\xBF\xBD", 3);   /* a lone half of a pair: the replacement character */
+    const DWORD u = bPair ? 0x10000 + ((DWORD)(c - 0xD800) << 10) + (lpszPiece[i + 1] - 0xDC00) : c;
+    BYTE utf8[4];
+    int nBytes;
+    if (u < 0x80) {
+        utf8[0] = (BYTE)u;
+        nBytes = 1;
+    } else if (u < 0x800) {
+        utf8[0] = (BYTE)(0xC0 | (u >> 6));
+        utf8[1] = (BYTE)(0x80 | (u & 0x3F));
+        nBytes = 2;
+    } else if (u < 0x10000) {
+        utf8[0] = (BYTE)(0xE0 | (u >> 12));
+        utf8[1] = (BYTE)(0x80 | ((u >> 6) & 0x3F));
+        utf8[2] = (BYTE)(0x80 | (u & 0x3F));
         nBytes = 3;
+    } else {
+        utf8[0] = (BYTE)(0xF0 | (u >> 18));
+        utf8[1] = (BYTE)(0x80 | ((u >> 12) & 0x3F));
+        utf8[2] = (BYTE)(0x80 | ((u >> 6) & 0x3F));
+        utf8[3] = (BYTE)(0x80 | (u & 0x3F));
+        nBytes = 4;
     }
     for (int k = 0; k < nBytes; k++) {
         szOut[3 * k] = '%';
-        szOut[3 * k + 1] = szHex[(BYTE)szUtf8[k] >> 4];
-        szOut[3 * k + 2] = szHex[(BYTE)szUtf8[k] & 15];
+        szOut[3 * k + 1] = szHex[utf8[k] >> 4];
+        szOut[3 * k + 2] = szHex[utf8[k] & 15];
     }
     return 3 * nBytes;
 }
 
-/* The piece as the options want it, into lpszOut, or only measured when
-   lpszOut is NULL; returns its length in characters. */
+/* The piece as the options want it, into lpszOut (room for
+   NAME_FORM_MAX_CHARS), or only measured when lpszOut is NULL; returns
+   its length in characters.  The copy and the saved file both take it. */
 SIZE_T Name_Form(LPCWSTR lpszPiece, LPWSTR lpszOut)
 {
     const int nPiece = lstrlenW(lpszPiece);

@@ -6,17 +6,6 @@
 
 #include "TAMSEL.H"
 
-/* The last backslash of a code page 932 name, stepping over double-byte
-   characters: a trail byte can be 0x5C too (as in 表 or ソ). */
-LPCSTR Last_Backslash(LPCSTR lpszName)
-{
-    LPCSTR lpszLast = NULL;
-    for (LPCSTR p = lpszName; *p; p = CharNextA(p))
-        if (*p == '\\')
-            lpszLast = p;
-    return lpszLast;
-}
-
 static const char APNWindow[] = "WindowSize";
 static const char KN_x_Size[] = "X_Size";
 static const char KN_y_Size[] = "Y_Size";
@@ -33,32 +22,88 @@ static const char szIniExt[]  = ".INI";
 #define DEFAULT_CX    280
 #define DEFAULT_CY    200
 
-BOOL File_Exists(LPCSTR lpszPath)
+/* ---- The profile's calls.  The path is UTF-16, so that a folder of any
+   name works whatever the code page; keys and values stay in the code
+   page, as the file holds them.  Windows 95 and 98 have only the ANSI
+   calls, and a path their code page holds. ---- */
+
+/* Text in the ANSI code page as UTF-16, cut to nSize - 1 characters. */
+static void To_Wide(LPCSTR lpszText, LPWSTR lpszWide, int nSize)
 {
-    return GetFileAttributesA(lpszPath) != INVALID_FILE_ATTRIBUTES;
+    if (!MultiByteToWideChar(CP_ACP, 0, lpszText, -1, lpszWide, nSize))
+        lpszWide[nSize - 1] = 0;
+}
+
+UINT Profile_Int(LPCWSTR lpszFile, LPCSTR lpszSection, LPCSTR lpszKey, int nDefault)
+{
+    WCHAR szSection[64], szKey[64];
+    char szFile[MAX_PATH];
+    To_Wide(lpszSection, szSection, 64);
+    To_Wide(lpszKey, szKey, 64);
+    SetLastError(0);
+    const UINT n = GetPrivateProfileIntW(szSection, szKey, nDefault, lpszFile);
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED || !Ansi_Instead(lpszFile, szFile))
+        return n;
+    return GetPrivateProfileIntA(lpszSection, lpszKey, nDefault, szFile);
+}
+
+void Profile_String(LPCWSTR lpszFile, LPCSTR lpszSection, LPCSTR lpszKey, LPCSTR lpszDefault,
+                    LPSTR lpszOut, int nSize)
+{
+    WCHAR szSection[64], szKey[64], szDefault[PRO_BUFF_SIZE], szValue[PRO_BUFF_SIZE];
+    char szFile[MAX_PATH];
+    To_Wide(lpszSection, szSection, 64);
+    To_Wide(lpszKey, szKey, 64);
+    To_Wide(lpszDefault, szDefault, PRO_BUFF_SIZE);
+    SetLastError(0);
+    GetPrivateProfileStringW(szSection, szKey, szDefault, szValue, PRO_BUFF_SIZE, lpszFile);
+    if (GetLastError() == ERROR_CALL_NOT_IMPLEMENTED && Ansi_Instead(lpszFile, szFile)) {
+        GetPrivateProfileStringA(lpszSection, lpszKey, lpszDefault, lpszOut, nSize, szFile);
+        return;
+    }
+    if (!WideCharToMultiByte(CP_ACP, 0, szValue, -1, lpszOut, nSize, NULL, NULL))
+        lpszOut[nSize - 1] = '\0';
+}
+
+BOOL Profile_Write(LPCWSTR lpszFile, LPCSTR lpszSection, LPCSTR lpszKey, LPCSTR lpszValue)
+{
+    WCHAR szSection[64], szKey[64], szValue[PRO_BUFF_SIZE];
+    char szFile[MAX_PATH];
+    To_Wide(lpszSection, szSection, 64);
+    To_Wide(lpszKey, szKey, 64);
+    To_Wide(lpszValue, szValue, PRO_BUFF_SIZE);
+    SetLastError(0);
+    if (WritePrivateProfileStringW(szSection, szKey, szValue, lpszFile))
+        return TRUE;
+    return Ansi_Instead(lpszFile, szFile) && WritePrivateProfileStringA(lpszSection, lpszKey, lpszValue, szFile);
 }
 
 /* Derives szAppDirectryName and szProFName from the executable's path.
-   A path without a backslash, or a profile path that does not fit, leaves
-   both empty: the program then runs on the defaults and writes nothing,
-   rather than using a cut name. */
-int Set_Pro_File_Name(LPCSTR lpszModuleName)
+   A path without a backslash leaves both empty: the program then runs on
+   the defaults and writes nothing. */
+int Set_Pro_File_Name(LPCWSTR lpszModuleName)
 {
-    szAppDirectryName[0] = '\0';
-    szProFName[0] = '\0';
+    szAppDirectryName[0] = 0;
+    szProFName[0] = 0;
 
-    LPCSTR pSlash = Last_Backslash(lpszModuleName);
+    LPCWSTR pSlash = NULL;
+    for (LPCWSTR p = lpszModuleName; *p; p++)
+        if (*p == '\\')
+            pSlash = p;
     if (!pSlash)
         return 0;
-    size_t nDir = (size_t)(pSlash - lpszModuleName) + 1;
-    if (nDir + strlen(szAppName) + strlen(szIniExt) >= sizeof szProFName)
+    const int nDir = (int)(pSlash - lpszModuleName) + 1;
+    const int nName = lstrlenA(szAppName), nExt = lstrlenA(szIniExt);
+    if (nDir + nName + nExt > NAME_MAX_CHARS)
         return 0;
-
-    memcpy(szAppDirectryName, lpszModuleName, nDir);
-    szAppDirectryName[nDir] = '\0';
-    lstrcpyA(szProFName, szAppDirectryName);
-    lstrcatA(szProFName, szAppName);
-    lstrcatA(szProFName, szIniExt);
+    memcpy(szAppDirectryName, lpszModuleName, (size_t)nDir * sizeof(WCHAR));
+    szAppDirectryName[nDir] = 0;
+    memcpy(szProFName, szAppDirectryName, (size_t)nDir * sizeof(WCHAR));
+    /* The application's name and ".INI" are ASCII. */
+    for (int i = 0; i < nName; i++)
+        szProFName[nDir + i] = (WCHAR)(BYTE)szAppName[i];
+    for (int i = 0; i <= nExt; i++)
+        szProFName[nDir + nName + i] = (WCHAR)(BYTE)szIniExt[i];
     return 1;
 }
 
@@ -115,26 +160,50 @@ void Keep_In_Work_Area(HWND hWnd)
    larger than the screen is cut once the window is on its monitor.) */
 static int Read_Window_Size(LPCSTR lpszKey, int nDefault)
 {
-    const int n = (int)GetPrivateProfileIntA(APNWindow, lpszKey, nDefault, szProFName);
+    const int n = (int)Profile_Int(szProFName, APNWindow, lpszKey, nDefault);
     return n <= 0 ? nDefault : n;
 }
 
 static BOOL Read_Option(LPCSTR lpszKey, LPCSTR lpszDefault)
 {
     char szProBuff[PRO_BUFF_SIZE];
-    GetPrivateProfileStringA(APNoption, lpszKey, lpszDefault, szProBuff, sizeof szProBuff, szProFName);
+    Profile_String(szProFName, APNoption, lpszKey, lpszDefault, szProBuff, sizeof szProBuff);
     return strcmp(szProBuff, szTrue) == 0;
+}
+
+typedef DWORD (WINAPI *GETMODULEFILENAMEW)(HMODULE hModule, LPWSTR lpszName, DWORD nSize);
+
+/* The executable's path, whatever its folder is called and however deep:
+   the ANSI one would hold question marks for what the code page lacks.
+   Windows 95 and 98 have only the ANSI call.  "" when it cannot be had
+   whole. */
+static void Module_Name(HINSTANCE hInstProf, LPWSTR lpszName, DWORD nSize)
+{
+    SetLastError(0);
+    DWORD n = GetModuleFileNameW(hInstProf, lpszName, nSize);
+    char szAnsi[MAX_PATH];
+    if (n == 0 && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED) {
+        n = GetModuleFileNameA(hInstProf, szAnsi, MAX_PATH);
+        n = n > 0 && n < MAX_PATH ? (DWORD)MultiByteToWideChar(CP_ACP, 0, szAnsi, -1, lpszName, (int)nSize) : 0;
+    }
+    /* A path that filled the buffer was cut: no profile under a cut name. */
+    if (n == 0 || n >= nSize)
+        lpszName[0] = 0;
 }
 
 void Get_Pro_File_Tm(HINSTANCE hInstProf)
 {
-    char szModule[256];
-    DWORD nLength = GetModuleFileNameA(hInstProf, szModule, sizeof szModule);
-    /* A path that filled the buffer was cut: no profile under a cut name. */
-    if (nLength == 0 || nLength >= sizeof szModule)
-        szModule[0] = '\0';
+    WCHAR szModule[NAME_MAX_CHARS + 1];
+    Module_Name(hInstProf, szModule, NAME_MAX_CHARS + 1);
+    Set_Pro_File_Name(szModule);
+    Read_Pro_File();
+}
 
-    if (!Set_Pro_File_Name(szModule)) {
+/* Reads the settings from szProFName, the defaults where it gives none
+   (or there is no path), and writes a profile where there is none. */
+void Read_Pro_File(void)
+{
+    if (!szProFName[0]) {
         cx_window_size = DEFAULT_CX;
         cy_window_size = DEFAULT_CY;
         direct_copy_on = 1;
@@ -153,7 +222,7 @@ void Get_Pro_File_Tm(HINSTANCE hInstProf)
     add_drops_on = Read_Option(KN_add, szFalse) ? 1 : 0;
     GetProfileFont(szProFName);
 
-    if (!File_Exists(szProFName))
+    if (File_Attributes(szProFName) == INVALID_FILE_ATTRIBUTES)
         Write_Pro_File_Tm(NULL);
 }
 
@@ -161,24 +230,25 @@ void Get_Pro_File_Tm(HINSTANCE hInstProf)
    is no profile path at all. */
 static BOOL Write_Profile(void)
 {
-    char szProBuff[PRO_BUFF_SIZE];
+    char szX[16], szY[16];
 
     if (!szProFName[0])
         return FALSE;
-    wsprintfA(szProBuff, "%d", cx_window_size);
-    if (!WritePrivateProfileStringA(APNWindow, KN_x_Size, szProBuff, szProFName))
-        return FALSE;
-    wsprintfA(szProBuff, "%d", cy_window_size);
-    if (!WritePrivateProfileStringA(APNWindow, KN_y_Size, szProBuff, szProFName))
-        return FALSE;
-    if (!WritePrivateProfileStringA(APNoption, KNd_copy, direct_copy_on == 1 ? szTrue : szFalse, szProFName))
-        return FALSE;
-    if (!WritePrivateProfileStringA(APNoption, KNn_only, name_only_on == 1 ? szTrue : szFalse, szProFName) ||
-        !WritePrivateProfileStringA(APNoption, KN_quotes, quotes_on == 1 ? szTrue : szFalse, szProFName) ||
-        !WritePrivateProfileStringA(APNoption, KN_crlf, crlf_on == 1 ? szTrue : szFalse, szProFName) ||
-        !WritePrivateProfileStringA(APNoption, KN_url, file_url_on == 1 ? szTrue : szFalse, szProFName) ||
-        !WritePrivateProfileStringA(APNoption, KN_add, add_drops_on == 1 ? szTrue : szFalse, szProFName))
-        return FALSE;
+    wsprintfA(szX, "%d", cx_window_size);
+    wsprintfA(szY, "%d", cy_window_size);
+    const struct { LPCSTR lpszSection, lpszKey, lpszValue; } keys[] = {
+        { APNWindow, KN_x_Size, szX },
+        { APNWindow, KN_y_Size, szY },
+        { APNoption, KNd_copy,  direct_copy_on == 1 ? szTrue : szFalse },
+        { APNoption, KNn_only,  name_only_on == 1 ? szTrue : szFalse },
+        { APNoption, KN_quotes, quotes_on == 1 ? szTrue : szFalse },
+        { APNoption, KN_crlf,   crlf_on == 1 ? szTrue : szFalse },
+        { APNoption, KN_url,    file_url_on == 1 ? szTrue : szFalse },
+        { APNoption, KN_add,    add_drops_on == 1 ? szTrue : szFalse },
+    };
+    for (const auto &k : keys)
+        if (!Profile_Write(szProFName, k.lpszSection, k.lpszKey, k.lpszValue))
+            return FALSE;
     return WriteProfileFont(szProFName);
 }
 

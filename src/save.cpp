@@ -1,6 +1,7 @@
 /* Tamsel32: saving the list to a file the user chooses, names separated
    by CR LF: in the ANSI code page where it holds every name, as UTF-8
-   with a byte-order mark where it does not. */
+   with a byte-order mark where it does not, and as UTF-16 where a name is
+   no whole UTF-16 (a lone half of a pair, which NTFS allows). */
 #include <string.h>
 #include <windows.h>
 
@@ -85,13 +86,13 @@ int CMUFileBox(HWND hWnd, LPCSTR BoxTitle, int in_out)
        OFN_NOCHANGEDIR does not stop it; a folder kept current would keep a
        USB stick from being ejected while the program runs. */
     WCHAR szCurrentDir[MAX_PATH];
-    const DWORD nDir = GetCurrentDirectoryW(MAX_PATH, szCurrentDir);
+    const DWORD nDir = Current_Folder(MAX_PATH, szCurrentDir);
     SetLastError(0);
     BOOL bChosen = in_out ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
     if (!bChosen && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
         bChosen = Ansi_File_Box(&ofn, BoxTitle, in_out != 0);
     if (nDir > 0 && nDir < MAX_PATH)
-        SetCurrentDirectoryW(szCurrentDir);
+        Set_Current_Folder(szCurrentDir);
     if (bChosen) {
         memcpy(szFName, szFile, sizeof szFName);
         return 1;
@@ -129,14 +130,19 @@ static void Overwrite_Caption(LPWSTR MessageCaption, int nSize)
 
 /* Names are gathered in a buffer and written together: one system call
    per name made a large save slow.  The whole text is still never held
-   in memory.  The buffer holds the longest name in UTF-8, with its
-   separator. */
-#define SAVE_BUFF_SIZE (3 * (NAME_MAX_CHARS + 256))
+   in memory: each name's form is converted a chunk at a time. */
+#define SAVE_CHUNK      8192                    /* UTF-16 units converted at once */
+#define SAVE_BUFF_SIZE  (4 * SAVE_CHUNK)        /* their bytes in any encoding, and more */
+
+/* The file's encoding. */
+#define SAVE_ANSI   0       /* the ANSI code page, byte for byte as ever */
+#define SAVE_UTF8   1       /* UTF-8 with its byte-order mark */
+#define SAVE_UTF16  2       /* UTF-16 LE with its byte-order mark: a lone half of a pair stays */
 
 struct Save_Buffer {
     HANDLE hFile;
     BOOL   bOk;             /* FALSE from the first failed write on */
-    BOOL   bUtf8;           /* UTF-8, or the ANSI code page */
+    int    nEncoding;
     DWORD  nUsed;
     char   bytes[SAVE_BUFF_SIZE];
 };
@@ -156,77 +162,75 @@ static int Save_Bytes(const Save_Buffer *pSave, LPCWSTR lpszText, int nText, cha
     BOOL bLossy;
     if (nText == 0)
         return 0;
-    if (pSave->bUtf8)
+    if (pSave->nEncoding == SAVE_UTF16) {
+        if (p)
+            memcpy(p, lpszText, (size_t)nText * sizeof(WCHAR));
+        return nText * (int)sizeof(WCHAR);
+    }
+    if (pSave->nEncoding == SAVE_UTF8)
         return WideCharToMultiByte(CP_UTF8, 0, lpszText, nText, p, p ? nRoom : 0, NULL, NULL);
     return Wide_To_Ansi(lpszText, nText, p, p ? nRoom : 0, &bLossy);
 }
 
-static void Save_Add(Save_Buffer *pSave, LPCWSTR lpszText)
+/* Adds nText characters, converted a chunk at a time, never between the
+   halves of a pair. */
+static void Save_Add(Save_Buffer *pSave, LPCWSTR lpszText, SIZE_T nText)
 {
-    const int nText = lstrlenW(lpszText);
-    const int nBytes = Save_Bytes(pSave, lpszText, nText, NULL, 0);
-    if (pSave->nUsed + nBytes > SAVE_BUFF_SIZE)
-        Save_Flush(pSave);
-    pSave->nUsed += Save_Bytes(pSave, lpszText, nText, pSave->bytes + pSave->nUsed,
-                               SAVE_BUFF_SIZE - (int)pSave->nUsed);
+    while (nText > 0) {
+        int nChunk = nText > SAVE_CHUNK ? SAVE_CHUNK : (int)nText;
+        if ((SIZE_T)nChunk < nText && IS_HIGH_SURROGATE(lpszText[nChunk - 1]))
+            nChunk--;
+        const int nBytes = Save_Bytes(pSave, lpszText, nChunk, NULL, 0);
+        if (pSave->nUsed + nBytes > SAVE_BUFF_SIZE)
+            Save_Flush(pSave);
+        pSave->nUsed += Save_Bytes(pSave, lpszText, nChunk, pSave->bytes + pSave->nUsed,
+                                   SAVE_BUFF_SIZE - (int)pSave->nUsed);
+        lpszText += nChunk;
+        nText -= (SIZE_T)nChunk;
+    }
 }
 
-/* Text already in ASCII, the same bytes in every encoding the file has. */
-static void Save_Add_Ascii(Save_Buffer *pSave, const char *pText, int nText)
-{
-    if (pSave->nUsed + nText > SAVE_BUFF_SIZE)
-        Save_Flush(pSave);
-    memcpy(pSave->bytes + pSave->nUsed, pText, nText);
-    pSave->nUsed += nText;
-}
-
-/* TRUE when the ANSI code page holds every piece to save exactly.  (A
-   file: URL is ASCII.) */
-static BOOL Code_Page_Holds_The_List(void)
+/* The encoding that holds every piece to save exactly: the ANSI code page
+   where it can (a file: URL is ASCII), UTF-8 where every name is whole
+   UTF-16, UTF-16 where a name holds a lone half of a pair. */
+static int Save_Encoding(void)
 {
     if (file_url_on == 1)
-        return TRUE;
-    for (HGLOBAL hNode = hFNameTopList; hNode; hNode = String_List_Next(hNode)) {
+        return SAVE_ANSI;
+    int nEncoding = SAVE_ANSI;
+    for (HGLOBAL hNode = hFNameTopList; hNode && nEncoding != SAVE_UTF16; hNode = String_List_Next(hNode)) {
         HGLOBAL hName;
         LPCWSTR lpszName = String_List_Lock(hNode, &hName);
+        if (!lpszName)
+            continue;
+        LPCWSTR lpszPiece = Name_Piece(lpszName);
+        const int nPiece = lstrlenW(lpszPiece);
         BOOL bLossy = FALSE;
-        if (lpszName) {
-            LPCWSTR lpszPiece = Name_Piece(lpszName);
-            Wide_To_Ansi(lpszPiece, lstrlenW(lpszPiece), NULL, 0, &bLossy);
-            GlobalUnlock(hName);
-        }
+        if (nEncoding == SAVE_ANSI)
+            Wide_To_Ansi(lpszPiece, nPiece, NULL, 0, &bLossy);
         if (bLossy)
-            return FALSE;
+            nEncoding = SAVE_UTF8;
+        for (int i = 0; i < nPiece && nEncoding == SAVE_UTF8; i++) {
+            if (IS_HIGH_SURROGATE(lpszPiece[i]) && i + 1 < nPiece && IS_LOW_SURROGATE(lpszPiece[i + 1]))
+                i++;
+            else if (IS_HIGH_SURROGATE(lpszPiece[i]) || IS_LOW_SURROGATE(lpszPiece[i]))
+                nEncoding = SAVE_UTF16;
+        }
+        GlobalUnlock(hName);
     }
-    return TRUE;
+    return nEncoding;
 }
 
-/* Adds the piece of a node's name in the form the options ask for; a
-   node that cannot be read is empty. */
-static void Save_Name(Save_Buffer *pSave, HGLOBAL hNode)
+/* Adds the piece of a node's name in the form the options ask for, built
+   in lpszForm (NAME_FORM_MAX_CHARS); a node that cannot be read is
+   empty. */
+static void Save_Name(Save_Buffer *pSave, HGLOBAL hNode, LPWSTR lpszForm)
 {
     HGLOBAL hName;
     LPCWSTR lpszName = String_List_Lock(hNode, &hName);
     if (!lpszName)
         return;
-    LPCWSTR lpszPiece = Name_Piece(lpszName);
-    if (quotes_on == 1)
-        Save_Add_Ascii(pSave, "\"", 1);
-    if (file_url_on == 1) {
-        int i;
-        LPCSTR lpszPrefix = Url_Prefix(lpszPiece, &i);
-        Save_Add_Ascii(pSave, lpszPrefix, lstrlenA(lpszPrefix));
-        const int nPiece = lstrlenW(lpszPiece);
-        for (int nUnits; i < nPiece; i += nUnits) {
-            char szPart[13];
-            const int nPart = Url_Part(lpszPiece, i, nPiece, szPart, &nUnits);
-            Save_Add_Ascii(pSave, szPart, nPart);
-        }
-    } else {
-        Save_Add(pSave, lpszPiece);
-    }
-    if (quotes_on == 1)
-        Save_Add_Ascii(pSave, "\"", 1);
+    Save_Add(pSave, lpszForm, Name_Form(Name_Piece(lpszName), lpszForm));
     GlobalUnlock(hName);
 }
 
@@ -246,16 +250,24 @@ int NameSave(HWND hWnd)
             return 0;
     }
 
+    /* The buffer, with room for one name's form, is had before the file
+       is made: memory that runs out leaves the file as it was. */
+    Save_Buffer *pSave = (Save_Buffer *)GlobalAlloc(GMEM_FIXED, sizeof(Save_Buffer) + NAME_FORM_MAX_CHARS * sizeof(WCHAR));
+    if (!pSave) {
+        Mem_error_MesBox();
+        return 0;
+    }
+
     /* A read-only file is never replaced, whatever rights the process has. */
     HANDLE hFile = INVALID_HANDLE_VALUE;
     if (dwAttributes == INVALID_FILE_ATTRIBUTES || !(dwAttributes & FILE_ATTRIBUTE_READONLY))
         hFile = Create_File(szFName, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
-    if (hFile == INVALID_HANDLE_VALUE) {
-        Write_Error_MesBox(hWnd);
-        return 0;
-    }
-
-    if (!hFNameTopList) {
+    if (hFile == INVALID_HANDLE_VALUE || !hFNameTopList) {
+        GlobalFree((HGLOBAL)pSave);
+        if (hFile == INVALID_HANDLE_VALUE) {
+            Write_Error_MesBox(hWnd);
+            return 0;
+        }
         CloseHandle(hFile);
         return 1;
     }
@@ -267,25 +279,30 @@ int NameSave(HWND hWnd)
 
     /* The first name, then each further one after the separator, empty
        pieces included; the first failed write ends the save and is
-       reported once.  A list the code page cannot hold is saved in UTF-8,
-       marked as such for the editors that read it. */
-    Save_Buffer save;
-    save.hFile = hFile;
-    save.bOk = TRUE;
-    save.bUtf8 = !Code_Page_Holds_The_List();
-    save.nUsed = 0;
-    if (save.bUtf8) {
-        memcpy(save.bytes, "\xEF\xBB\xBF", 3);
-        save.nUsed = 3;
+       reported once.  A list the code page cannot hold is saved in
+       Unicode, marked as such for the editors that read it. */
+    LPWSTR lpszForm = (LPWSTR)(pSave + 1);
+    pSave->hFile = hFile;
+    pSave->bOk = TRUE;
+    pSave->nEncoding = Save_Encoding();
+    pSave->nUsed = 0;
+    if (pSave->nEncoding == SAVE_UTF8) {
+        memcpy(pSave->bytes, "\xEF\xBB\xBF", 3);
+        pSave->nUsed = 3;
+    } else if (pSave->nEncoding == SAVE_UTF16) {
+        memcpy(pSave->bytes, "\xFF\xFE", 2);
+        pSave->nUsed = 2;
     }
-    Save_Name(&save, hFNameTopList);
-    for (HGLOBAL hNode = String_List_Next(hFNameTopList); save.bOk && hNode; hNode = String_List_Next(hNode)) {
-        Save_Add(&save, szFtoken);
-        Save_Name(&save, hNode);
+    const SIZE_T nToken = (SIZE_T)lstrlenW(szFtoken);
+    Save_Name(pSave, hFNameTopList, lpszForm);
+    for (HGLOBAL hNode = String_List_Next(hFNameTopList); pSave->bOk && hNode; hNode = String_List_Next(hNode)) {
+        Save_Add(pSave, szFtoken, nToken);
+        Save_Name(pSave, hNode, lpszForm);
     }
-    Save_Flush(&save);
+    Save_Flush(pSave);
     CloseHandle(hFile);
-    const int save_ok = save.bOk;
+    const int save_ok = pSave->bOk;
+    GlobalFree((HGLOBAL)pSave);
 
     if (!save_ok)
         Write_Error_MesBox(hWnd);

@@ -22,8 +22,8 @@ UINT      file_url_on;
 UINT      add_drops_on;
 int       cx_window_size;
 int       cy_window_size;
-char      szAppDirectryName[256];
-char      szProFName[256];
+WCHAR     szAppDirectryName[NAME_MAX_CHARS + 1];
+WCHAR     szProFName[NAME_MAX_CHARS + 1];
 
 const char szTrue[]  = "TRUE";
 const char szFalse[] = "FALSE";
@@ -31,35 +31,6 @@ const char szFalse[] = "FALSE";
 /* ------------------------------------------------------------------------
    Start-up and window procedure
    ------------------------------------------------------------------------ */
-
-typedef LPWSTR (WINAPI *GETCOMMANDLINEW)(void);
-
-/* The files named on the command line, by Send To or a drop on the
-   program's icon, become the first list.  Read wide on the NT family: the
-   ANSI command line holds look-alikes ("report\draft.txt" for a yen sign,
-   "cafe.txt" for "café.txt") that would name other files.  Windows 95 and
-   98 have only the ANSI one, which holds the names exactly as their code
-   page does.  (Loaded at run time: Windows 95 lacks the wide call.) */
-static void Command_Line_Files(HWND hWnd)
-{
-    GETCOMMANDLINEW pGetCommandLineW = (GETCOMMANDLINEW)(void *)
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetCommandLineW");
-    if (!(GetVersion() & 0x80000000) && pGetCommandLineW) {
-        Take_Named_Files(hWnd, pGetCommandLineW());
-        return;
-    }
-    LPCSTR lpszLine = GetCommandLineA();
-    const int nChars = MultiByteToWideChar(CP_ACP, 0, lpszLine, -1, NULL, 0);
-    HGLOBAL hLine = nChars > 0 ? GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)nChars * sizeof(WCHAR)) : 0;
-    LPWSTR lpszWide = hLine ? (LPWSTR)GlobalLock(hLine) : NULL;
-    if (lpszWide) {
-        MultiByteToWideChar(CP_ACP, 0, lpszLine, -1, lpszWide, nChars);
-        Take_Named_Files(hWnd, lpszWide);
-        GlobalUnlock(hLine);
-    }
-    if (hLine)
-        GlobalFree(hLine);
-}
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int cmdShow)
 {
@@ -331,8 +302,8 @@ void WMInitMenu(HWND hWnd, HMENU hMenu)
     EnableMenuItem(hMenu, IDM_SAVE, uState);
     EnableMenuItem(hMenu, IDM_SAVEAS, uState);
     EnableMenuItem(hMenu, IDM_TAMSELCLEAR, uState);
-    /* Paste takes files copied in a folder window, and paths written as
-       text; nothing else. */
-    EnableMenuItem(hMenu, IDM_PASTE, MF_BYCOMMAND | (Clipboard_Has_Files(hWnd) ? MF_ENABLED : MF_GRAYED));
+    /* Paste takes files copied in a folder window, or a text; its paths
+       are looked for only when the user pastes. */
+    EnableMenuItem(hMenu, IDM_PASTE, MF_BYCOMMAND | (Clipboard_Has_Files() ? MF_ENABLED : MF_GRAYED));
     DrawMenuBar(hWnd);
 }

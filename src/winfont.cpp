@@ -36,19 +36,19 @@ static const char szSample_string[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ:_ ~";
 #define PRO_BUFF_SIZE 256
 
 /* The readers give the defaults when there is no profile path at all. */
-static int Font_Int(LPCSTR szProFileName, LPCSTR lpszKey, int nDefault)
+static int Font_Int(LPCWSTR szProFileName, LPCSTR lpszKey, int nDefault)
 {
     if (!szProFileName[0])
         return nDefault;
-    return (int)GetPrivateProfileIntA(APNFont, lpszKey, nDefault, szProFileName);
+    return (int)Profile_Int(szProFileName, APNFont, lpszKey, nDefault);
 }
 
-static void Font_String(LPCSTR szProFileName, LPCSTR lpszKey, LPCSTR lpszDefault, LPSTR szProBuff)
+static void Font_String(LPCWSTR szProFileName, LPCSTR lpszKey, LPCSTR lpszDefault, LPSTR szProBuff)
 {
     if (!szProFileName[0])
         lstrcpynA(szProBuff, lpszDefault, PRO_BUFF_SIZE);
     else
-        GetPrivateProfileStringA(APNFont, lpszKey, lpszDefault, szProBuff, PRO_BUFF_SIZE, szProFileName);
+        Profile_String(szProFileName, APNFont, lpszKey, lpszDefault, szProBuff, PRO_BUFF_SIZE);
 }
 
 /* The largest size the font chooser sets, 1,638 points, in pixels on the
@@ -64,14 +64,14 @@ static int Largest_Font_Pixels(void)
 
 /* A height or width the chooser could have set; any other reads as 0, the
    font mapper's default size, as when the key is missing. */
-static LONG Font_Size(LPCSTR szProFileName, LPCSTR lpszKey, int nLargest)
+static LONG Font_Size(LPCWSTR szProFileName, LPCSTR lpszKey, int nLargest)
 {
     const int n = Font_Int(szProFileName, lpszKey, 0);
     return n >= -nLargest && n <= nLargest ? n : 0;
 }
 
 /* Only the exact text "TRUE" is on. */
-static BYTE Font_Flag(LPCSTR szProFileName, LPCSTR lpszKey)
+static BYTE Font_Flag(LPCWSTR szProFileName, LPCSTR lpszKey)
 {
     char szProBuff[PRO_BUFF_SIZE];
     Font_String(szProFileName, lpszKey, szFalse, szProBuff);
@@ -108,7 +108,7 @@ static void Measure_Font(HDC hDC, LPCSTR lpszSample)
         yChar = 1;
 }
 
-void GetProfileFont(LPCSTR szProFileName)
+void GetProfileFont(LPCWSTR szProFileName)
 {
     char szProBuff[PRO_BUFF_SIZE];
 
@@ -134,7 +134,7 @@ void GetProfileFont(LPCSTR szProFileName)
 }
 
 /* Returns 1 when every key was written, 0 from the first that was not. */
-int WriteProfileFont(LPCSTR szProFileName)
+int WriteProfileFont(LPCWSTR szProFileName)
 {
     char szProBuff[PRO_BUFF_SIZE];
 
@@ -158,24 +158,24 @@ int WriteProfileFont(LPCSTR szProFileName)
         { KN_ClipPrecision,  cursfont.lfClipPrecision },
     };
 
-    if (!WritePrivateProfileStringA(APNFont, KNd_font, cursfont.lfFaceName, szProFileName))
+    if (!Profile_Write(szProFileName, APNFont, KNd_font, cursfont.lfFaceName))
         return 0;
     for (const auto &n : numbers) {
         wsprintfA(szProBuff, "%d", n.nValue);
-        if (!WritePrivateProfileStringA(APNFont, n.lpszKey, szProBuff, szProFileName))
+        if (!Profile_Write(szProFileName, APNFont, n.lpszKey, szProBuff))
             return 0;
     }
     /* The chooser sets a style's italic as 255, not 1: any value is on. */
     for (const auto &f : flags)
-        if (!WritePrivateProfileStringA(APNFont, f.lpszKey, f.bValue ? szTrue : szFalse, szProFileName))
+        if (!Profile_Write(szProFileName, APNFont, f.lpszKey, f.bValue ? szTrue : szFalse))
             return 0;
     for (const auto &b : bytes) {
         wsprintfA(szProBuff, "%d", (int)b.bValue);
-        if (!WritePrivateProfileStringA(APNFont, b.lpszKey, szProBuff, szProFileName))
+        if (!Profile_Write(szProFileName, APNFont, b.lpszKey, szProBuff))
             return 0;
     }
     wsprintfA(szProBuff, "%d", (int)fontcolor);
-    return WritePrivateProfileStringA(APNFont, KN_FontColor, szProBuff, szProFileName) ? 1 : 0;
+    return Profile_Write(szProFileName, APNFont, KN_FontColor, szProBuff) ? 1 : 0;
 }
 
 void InitFont(HWND hWnd)

@@ -7,6 +7,8 @@
 #include "seams.h"
 #include "testutil.h"
 
+#include <algorithm>
+
 namespace {
 
 class ClipboardTest : public MainWindowTest {
@@ -43,7 +45,10 @@ TEST_F(ClipboardTest, DropWithDirectCopyPutsFullPathsOnTheClipboard)
 
 TEST_F(ClipboardTest, PasteTakesCopiedFilesAsADrop)
 {
-    // Only text on the clipboard: nothing to paste, and Ctrl+V is gray.
+    // An empty clipboard: nothing to paste, and Ctrl+V is gray.
+    ASSERT_TRUE(OpenClipboard(hWndMain));
+    EmptyClipboard();
+    CloseClipboard();
     SendMessageA(hWndMain, WM_INITMENU, (WPARAM)GetMenu(hWndMain), 0);
     EXPECT_TRUE(Grayed(IDM_PASTE));
 
@@ -72,8 +77,10 @@ TEST_F(ClipboardTest, PasteTakesCopiedFilesAsADrop)
     }
     EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{"C:\\x"});
     ASSERT_EQ(answer.seen.size(), 2u);
-    for (const DialogSeen &box : answer.seen)
+    for (const DialogSeen &box : answer.seen) {
         EXPECT_NE(box.utf8.find(Said("ファイル名にならない名前: 1 個", "Not a file name: 1")), std::string::npos) << box.utf8;
+        EXPECT_EQ(box.utf8.find(Said("ほか", "more")), std::string::npos) << box.utf8;   // none was shown
+    }
 
     // Files copied in a folder window: the shell's drop block.
     const std::string over = "C:\\" + std::string(253, 'o');
@@ -100,21 +107,81 @@ TEST_F(ClipboardTest, PasteTakesCopiedFilesAsADrop)
     EXPECT_EQ(files ? DragQueryFileW((HDROP)files, 0xFFFFFFFF, NULL, 0) : 0u, 3u);
     EXPECT_EQ(kept ? *(DWORD *)GlobalLock(kept) : 0u, (DWORD)DROPEFFECT_MOVE);
     CloseClipboard();
+}
 
-    // Paths written as text, another tool's "Copy as path" among them,
-    // are taken as the command line's names are; prose leaves Paste gray.
-    SetClipboardText("C:\\Windows is where the system lives,\r\nand so on.");
-    SendMessageA(hWndMain, WM_INITMENU, (WPARAM)GetMenu(hWndMain), 0);
-    EXPECT_TRUE(Grayed(IDM_PASTE));
-    const std::string exe = ExeDir() + "test_output.exe", missing = ExeDir() + "no such file";
-    SetClipboardText("\"" + exe + "\" \"" + missing + "\"\n  " + ExeDir() + "\r\n\r\n");
-    SendMessageA(hWndMain, WM_INITMENU, (WPARAM)GetMenu(hWndMain), 0);
-    EXPECT_FALSE(Grayed(IDM_PASTE));
+// CF_UNICODETEXT as another program places it, which the program reads:
+// the UTF-8 given, ended by its NUL, or not, with 'A's beyond its block.
+HGLOBAL TextBlock(const std::string &utf8, bool ended)
+{
+    const std::wstring w = Wide(utf8) + (ended ? L"" : L"AAAA");
+    HGLOBAL h = seam::RealGlobalAlloc(GMEM_MOVEABLE, (w.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(h), w.c_str(), (w.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(h);
+    return ended ? h : GlobalReAlloc(h, (w.size() - 4) * sizeof(wchar_t), 0);
+}
+
+TEST_F(ClipboardTest, PasteOfTextTakesEveryPathItNamesAndSaysWhatItLeftOut)
+{
+    // Lines from an editor: quoted items keep their blanks, bare lines are
+    // trimmed, two bare paths on a line are two; either slash, file: URLs
+    // (the program's own among them) and %VARIABLE% parts are paths.  What
+    // names nothing is counted, with its first characters; the last line
+    // needs no line end.  Direct copy off: the clipboard keeps what it had.
+    direct_copy_on = 0;
+    auto Paste = [&](const std::string &utf8, bool ended) {
+        seam::clipboardUnicode = TextBlock(utf8, ended);
+        Command(IDM_PASTE);
+        Pump();
+        GlobalFree(seam::clipboardUnicode);
+        seam::clipboardUnicode = 0;
+    };
+    const std::string dir = ExeDir(), exe = dir + "test_output.exe", jp = dir + "資料 ①.txt";
+    std::string slashed = exe;
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    ASSERT_TRUE(WriteFileBytes(jp, "x"));
+    file_url_on = 1;
+    Drop({jp});
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    file_url_on = 0;
+    const std::string ownUrl = ClipboardUnicode();
+    SetClipboardText("before");
+    SetEnvironmentVariableA("TAMSEL_DIR", dir.substr(0, dir.size() - 1).c_str());
+    DialogAnswerer answer(Press(IDOK));
+    Paste("\"" + exe + "\" \"" + dir + "no such file\"\r\n  " + dir + "  \n" + ownUrl + "\nSee the list below:\r\n" +
+          slashed + "\n%TAMSEL_DIR%\\test_output.exe " + jp, true);
+    const std::string folder = dir.substr(0, dir.size() - 1);
+    EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{exe, folder, jp, exe, exe, jp}));
+    EXPECT_EQ(ClipboardText(), "before");
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].utf8, Said("2 個の名前はリストに入れられません。\n\n・ファイル名にならない名前: 1 個\n・見つからない名前: 1 個\n",
+                                        "2 of the names cannot go into the list.\n\n- Not a file name: 1\n- Not found: 1\n") +
+                                   "\n" + dir + "no such file\nSee the list below:");
+
+    // A text that names no file or folder changes nothing, and says so;
+    // so does a URL no Windows path has.  A text without its NUL is read
+    // to its block's end and no further.
+    const std::vector<std::string> before = ReadList(hFNameTopList);
+    for (const char *none : {"C:\\Windows is where the system lives.", "file:///etc/passwd"}) {
+        Paste(none, true);
+        EXPECT_EQ(ReadList(hFNameTopList), before);
+    }
+    ASSERT_EQ(answer.seen.size(), 3u);
+    EXPECT_EQ(answer.seen[1].utf8, Said("クリップボードにファイルやフォルダーの名前はありません。\n\n・見つからない名前: 1 個\n",
+                                        "The clipboard names no file or folder.\n\n- Not found: 1\n") +
+                                   "\nC:\\Windows is where the system lives");   // as Windows reads it
+    EXPECT_NE(answer.seen[2].utf8.find("file:///etc/passwd"), std::string::npos) << answer.seen[2].utf8;
+    Paste(exe, false);
+    EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{exe});
+
+    // Windows 95 and 98 put only CF_TEXT, in the code page.
+    seam::win9x = true;
+    SetClipboardText(Sjis(jp.c_str()));
     Command(IDM_PASTE);
     Pump();
-    EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{exe, ExeDir().substr(0, ExeDir().size() - 1)}));
-    ASSERT_EQ(answer.seen.size(), 3u);
-    EXPECT_NE(answer.seen[2].utf8.find(missing), std::string::npos) << answer.seen[2].utf8;
+    seam::win9x = false;
+    EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{jp});
+    EXPECT_EQ(answer.seen.size(), 3u);
+    DeleteFileW(Wide(jp).c_str());
 }
 
 TEST_F(ClipboardTest, QuotesCrLfAndFileUrlsOnTheClipboardAndInTheFile)
@@ -197,6 +264,8 @@ TEST_F(ClipboardTest, ClipboardHeldElsewhereLeavesItAndLeaksNothing)
     {
         ClipboardHolder holder;
         ASSERT_TRUE(holder.holding);
+        SendMessageA(hWndMain, WM_INITMENU, (WPARAM)GetMenu(hWndMain), 0);
+        EXPECT_FALSE(Grayed(IDM_PASTE)) << "Paste's gray state asks only which formats there are";
         DialogAnswerer answer(Press(IDOK));
         EXPECT_EQ(Copy_Clipboard(hWndMain), 0);
         EXPECT_EQ(ClipBoardClear(hWndMain), 0);
@@ -242,6 +311,31 @@ TEST_F(ClipboardTest, MemoryRunningOutLeavesTheClipboard)
     }
     ASSERT_EQ(answer.seen.size(), 2u);
     EXPECT_EQ(answer.seen[1].text, Sjis("メモリが足りません"));
+
+    // A copy longer than the clipboard can take: 65,537 names of the
+    // longest length, whose count would wrap a 32-bit size, refused with
+    // the memory box.  (One text block for all, and nodes past the handle
+    // limit: fixed blocks.)
+    const std::wstring longest(NAME_MAX_CHARS, 'n');
+    HGLOBAL text = seam::RealGlobalAlloc(GMEM_FIXED, (longest.size() + 1) * sizeof(WCHAR)), list = hFNameTopList;
+    memcpy(text, longest.c_str(), (longest.size() + 1) * sizeof(WCHAR));
+    hFNameTopList = 0;
+    for (int i = 0; i < 65537; i++) {   // built from the tail; a fixed block is its own handle
+        NameList *node = (NameList *)seam::RealGlobalAlloc(GMEM_FIXED, sizeof(NameList));
+        *node = NameList{0, text, hFNameTopList};
+        hFNameTopList = (HGLOBAL)node;
+    }
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 0);
+    for (HGLOBAL node = hFNameTopList, next; node; node = next) {
+        next = ((NameList *)node)->hnext;
+        GlobalFree(node);
+    }
+    GlobalFree(text);
+    hFNameTopList = list;
+    ASSERT_EQ(answer.seen.size(), 3u);
+    EXPECT_EQ(answer.seen[2].text, Sjis("メモリが足りません"));
+    EXPECT_EQ(ClipboardText(), "before");
+    EXPECT_EQ(seam::LiveBlocks(), blocks);
 }
 
 TEST_F(ClipboardTest, TamselClearConfirmedEmptiesEverything)

@@ -101,12 +101,16 @@ TEST_F(SaveTest, SaveAsWritesCrLfBetweenNamesAndNothingAfterTheLast)
     }
     GetCurrentDirectoryA(MAX_PATH, after);
     EXPECT_STREQ(after, before) << "the folder saved to is not left current";
-    // Windows 95 and 98 have the wide dialog and CreateFileW as stubs: the
-    // ANSI ones serve.
+    // Windows 95 and 98 have the wide dialog, CreateFileW and the current
+    // folder's calls as stubs: the ANSI ones serve, and the folder saved to
+    // is not left current there either.
     seam::win9x = true;
     Clean(target);
     SaveAs(target);
+    seam::win9x = false;
     EXPECT_EQ(ReadFileBytes(target), cases[2].bytes);
+    GetCurrentDirectoryA(MAX_PATH, after);
+    EXPECT_STREQ(after, before);
 }
 
 TEST_F(SaveTest, EveryNameIsKeptExactlyOnTheClipboardAndInTheFile)
@@ -175,6 +179,25 @@ TEST_F(SaveTest, EveryNameIsKeptExactlyOnTheClipboardAndInTheFile)
     EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{"C:\\データ\\表.txt", "C:\\A\\x.txt"}));
     EXPECT_EQ(NameSave(hWndMain), 1);
     EXPECT_EQ(ReadFileBytes(target), Sjis("C:\\データ\\表.txt") + "\r\nC:\\A\\x.txt");
+
+    // A lone half of a pair, which NTFS allows and UTF-8 cannot hold: the
+    // file is UTF-16 LE, exact; as URLs, the list is ASCII, with no mark.
+    Drop({"C:\\x\x01\\y.txt", "C:\\uni\\한국어.txt"});
+    EXPECT_EQ(NameSave(hWndMain), 1);
+    const std::wstring wide = L"\xFEFF" L"C:\\x\xD800" L"\\y.txt\r\nC:\\uni\\" + Wide("한국어") + L".txt";
+    EXPECT_TRUE(ReadFileBytes(target) == std::string((const char *)wide.data(), wide.size() * 2));
+    file_url_on = 1;
+    EXPECT_EQ(NameSave(hWndMain), 1);
+    EXPECT_EQ(ReadFileBytes(target), "file:///C:/x%ED%A0%80/y.txt\r\nfile:///C:/uni/%ED%95%9C%EA%B5%AD%EC%96%B4.txt");
+    file_url_on = 0;
+
+    // Windows NT 4 and 95 refuse the no-best-fit flag: each character is
+    // converted alone, and one that does not come back as itself is the
+    // default character; a lone half of a pair takes nothing after it.
+    seam::noBestFitFlag = true;
+    Drop({"C:\\uni\\report¥draft.txt", "C:\\x\x01\\y.txt", "C:\\データ\\表.txt"});
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    EXPECT_EQ(ClipboardText(), "C:\\uni\\report?draft.txt\nC:\\x?\\y.txt\n" + Sjis("C:\\データ\\表.txt"));
 }
 
 TEST_F(SaveTest, SaveDialogSaysSaveAndABareNameGetsTxt)
@@ -194,6 +217,11 @@ TEST_F(SaveTest, SaveDialogSaysSaveAndABareNameGetsTxt)
     extraFiles.push_back(dir + "bare.txt");
     SaveAs(dir + "bare");
     EXPECT_EQ(ReadFileBytes(dir + "bare.txt"), "C:\\A\\x.txt");
+    seam::win9x = true;   // the ANSI dialog of Windows 95 and 98
+    extraFiles.push_back(dir + "bare9x.txt");
+    SaveAs(dir + "bare9x");
+    seam::win9x = false;
+    EXPECT_EQ(ReadFileBytes(dir + "bare9x.txt"), "C:\\A\\x.txt");
 }
 
 TEST_F(SaveTest, NameOnlyWritesEveryNameEvenAnEmptyPart)

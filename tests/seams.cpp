@@ -27,6 +27,7 @@ bool noBestFitFlag = false;
 UINT convertAcp = 0;
 UINT htmlHelpRefuses = (UINT)-1;
 bool win9x = false;
+HGLOBAL clipboardUnicode = 0;
 LCID systemLcid = 0;
 DWORD fileDialogError = 0;
 OPENFILENAMEW *fileDialogRequest = nullptr;
@@ -55,6 +56,7 @@ void Reset()
     convertAcp = 0;
     htmlHelpRefuses = (UINT)-1;
     win9x = false;
+    clipboardUnicode = 0;
     systemLcid = 0;
     fileDialogError = 0;
     fileDialogRequest = nullptr;
@@ -96,13 +98,10 @@ static BOOL WINAPI SeamWriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nBytes, L
                                  LPOVERLAPPED lpOverlapped);
 static BOOL WINAPI SeamGetOpenFileNameW(LPOPENFILENAMEW ofn);
 static BOOL WINAPI SeamGetSaveFileNameW(LPOPENFILENAMEW ofn);
-static DWORD WINAPI SeamGetFileAttributesW(LPCWSTR name);
-static DWORD WINAPI SeamGetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR full, LPWSTR *part);
-static HANDLE WINAPI SeamCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
-                                     DWORD creation, DWORD flags, HANDLE tmpl);
 static UINT WINAPI SeamGetACP(void);
 static HMODULE WINAPI SeamLoadLibraryA(LPCSTR name);
-static BOOL WINAPI SeamWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
+static BOOL WINAPI SeamWritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file);
+static HANDLE WINAPI SeamGetClipboardData(UINT format);
 static DWORD WINAPI SeamCommDlgExtendedError(void);
 static FARPROC WINAPI SeamGetProcAddress(HMODULE module, LPCSTR name);
 static LCID WINAPI SeamGetSystemDefaultLCID(void);
@@ -115,16 +114,39 @@ SEAM(GlobalFree, 4, SeamGlobalFree);
 SEAM(WriteFile, 20, SeamWriteFile);
 SEAM(GetOpenFileNameW, 4, SeamGetOpenFileNameW);
 SEAM(GetSaveFileNameW, 4, SeamGetSaveFileNameW);
-SEAM(GetFileAttributesW, 4, SeamGetFileAttributesW);
-SEAM(GetFullPathNameW, 16, SeamGetFullPathNameW);
-SEAM(CreateFileW, 28, SeamCreateFileW);
 SEAM(GetACP, 0, SeamGetACP);
 SEAM(LoadLibraryA, 4, SeamLoadLibraryA);
-SEAM(WritePrivateProfileStringA, 16, SeamWritePrivateProfileStringA);
+SEAM(WritePrivateProfileStringW, 16, SeamWritePrivateProfileStringW);
+SEAM(GetClipboardData, 4, SeamGetClipboardData);
 SEAM(CommDlgExtendedError, 0, SeamCommDlgExtendedError);
 SEAM(GetProcAddress, 8, SeamGetProcAddress);
 SEAM(GetSystemDefaultLCID, 0, SeamGetSystemDefaultLCID);
 SEAM(WideCharToMultiByte, 32, SeamWideCharToMultiByte);
+
+// Windows 95 and 98: these wide calls are stubs there.
+#define WIN9X_STUB(type, fn, bytes, failure, params, args)                        \
+    extern decltype(&fn) real_##fn asm(PREFIX "__real_" IMPORT(fn, bytes));       \
+    static type WINAPI Seam##fn params                                            \
+    {                                                                             \
+        if (!seam::win9x)                                                         \
+            return real_##fn args;                                                \
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);                                 \
+        return failure;                                                           \
+    }                                                                             \
+    decltype(&fn) wrap_##fn asm(PREFIX "__wrap_" IMPORT(fn, bytes)) = Seam##fn
+WIN9X_STUB(DWORD, GetFileAttributesW, 4, INVALID_FILE_ATTRIBUTES, (LPCWSTR name), (name));
+WIN9X_STUB(DWORD, GetFullPathNameW, 16, 0, (LPCWSTR name, DWORD size, LPWSTR full, LPWSTR *part),
+           (name, size, full, part));
+WIN9X_STUB(HANDLE, CreateFileW, 28, INVALID_HANDLE_VALUE,
+           (LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD creation, DWORD flags, HANDLE tmpl),
+           (name, access, share, sa, creation, flags, tmpl));
+WIN9X_STUB(DWORD, GetPrivateProfileStringW, 24, 0,
+           (LPCWSTR section, LPCWSTR key, LPCWSTR def, LPWSTR out, DWORD n, LPCWSTR file),
+           (section, key, def, out, n, file));
+WIN9X_STUB(UINT, GetPrivateProfileIntW, 16, 0, (LPCWSTR section, LPCWSTR key, INT def, LPCWSTR file),
+           (section, key, def, file));
+WIN9X_STUB(DWORD, GetCurrentDirectoryW, 8, 0, (DWORD n, LPWSTR out), (n, out));
+WIN9X_STUB(BOOL, SetCurrentDirectoryW, 4, FALSE, (LPCWSTR dir), (dir));
 
 static HGLOBAL WINAPI SeamGlobalAlloc(UINT uFlags, SIZE_T dwBytes)
 {
@@ -195,9 +217,9 @@ static HMODULE WINAPI SeamLoadLibraryA(LPCSTR name)
     return real_LoadLibraryA(name);
 }
 
-static HWND WINAPI FakeHtmlHelpA(HWND, LPCSTR file, UINT command, DWORD_PTR)
+static HWND WINAPI FakeHtmlHelpW(HWND, LPCWSTR file, UINT command, DWORD_PTR)
 {
-    seam::htmlHelpAsked.emplace_back(file ? file : "", command);
+    seam::htmlHelpAsked.emplace_back(file ? Utf8(file, lstrlenW(file)) : "", command);
     return command == seam::htmlHelpRefuses ? NULL : GetDesktopWindow();
 }
 
@@ -223,8 +245,8 @@ static FARPROC WINAPI SeamGetProcAddress(HMODULE module, LPCSTR name)
             return NULL;
         if (monitor && seam::workArea)
             return name[0] == 'M' ? (FARPROC)(void *)FakeMonitorFromWindow : (FARPROC)(void *)FakeGetMonitorInfoA;
-        if (!strcmp(name, "HtmlHelpA") && seam::fakeHtmlHelp)
-            return (FARPROC)(void *)FakeHtmlHelpA;
+        if (!strcmp(name, "HtmlHelpW") && seam::fakeHtmlHelp)
+            return (FARPROC)(void *)FakeHtmlHelpW;
     }
     return real_GetProcAddress(module, name);
 }
@@ -241,15 +263,18 @@ static int WINAPI SeamWideCharToMultiByte(UINT cp, DWORD flags, LPCWSTR wide, in
     return real_WideCharToMultiByte(cp, flags, wide, nWide, out, nOut, defaultChar, usedDefault);
 }
 
-// A profile that stops taking writes part of the way through.
-static BOOL WINAPI SeamWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file)
+// A profile that stops taking writes part of the way through; on Windows
+// 95 and 98 only the ANSI twins work (their writes go uncounted).
+static BOOL WINAPI SeamWritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file)
 {
+    if (seam::win9x)
+        return SetLastError(ERROR_CALL_NOT_IMPLEMENTED), FALSE;
     seam::profileWrites++;
     if (!seam::Spend(seam::profileWritesBeforeFailure)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    return real_WritePrivateProfileStringA(section, key, value, file);
+    return real_WritePrivateProfileStringW(section, key, value, file);
 }
 
 // The dialog's own failures cannot be had from outside it here (Wine's
@@ -286,30 +311,14 @@ static BOOL WINAPI SeamGetSaveFileNameW(LPOPENFILENAMEW ofn)
     return FakeFileDialog(ofn, real_GetSaveFileNameW);
 }
 
-// Windows 95 and 98: these wide calls are stubs there.
-static DWORD WINAPI SeamGetFileAttributesW(LPCWSTR name)
+// Windows 95 and 98 put no Unicode text beside CF_TEXT; another program's
+// block reaches the program as it was placed (Wine would end a copy with a
+// NUL).
+static HANDLE WINAPI SeamGetClipboardData(UINT format)
 {
-    if (!seam::win9x)
-        return real_GetFileAttributesW(name);
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return INVALID_FILE_ATTRIBUTES;
-}
-
-static DWORD WINAPI SeamGetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR full, LPWSTR *part)
-{
-    if (!seam::win9x)
-        return real_GetFullPathNameW(name, size, full, part);
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return 0;
-}
-
-static HANDLE WINAPI SeamCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
-                                     DWORD creation, DWORD flags, HANDLE tmpl)
-{
-    if (!seam::win9x)
-        return real_CreateFileW(name, access, share, sa, creation, flags, tmpl);
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return INVALID_HANDLE_VALUE;
+    if (format == CF_UNICODETEXT && (seam::clipboardUnicode || seam::win9x))
+        return seam::clipboardUnicode;
+    return real_GetClipboardData(format);
 }
 
 static DWORD WINAPI SeamCommDlgExtendedError(void)
@@ -320,4 +329,14 @@ static DWORD WINAPI SeamCommDlgExtendedError(void)
 HGLOBAL seam::RealGlobalAlloc(UINT uFlags, SIZE_T dwBytes)
 {
     return real_GlobalAlloc(uFlags, dwBytes);
+}
+
+HANDLE seam::RealCreateFileW(LPCWSTR name, DWORD access, DWORD creation)
+{
+    return real_CreateFileW(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, creation, 0, NULL);
+}
+
+DWORD seam::RealGetFileAttributesW(LPCWSTR name)
+{
+    return real_GetFileAttributesW(name);
 }

@@ -23,7 +23,7 @@ extern int reallocsBeforeFailure;
 // a full disk; -1 lets all through.  writes counts the calls.
 extern int writesBeforeFailure;
 extern int writes;
-// The same for WritePrivateProfileStringA.
+// The same for WritePrivateProfileStringW.
 extern int profileWritesBeforeFailure;
 extern int profileWrites;
 // Non-zero: the ANSI code page GetACP reports (Wine takes it from LANG).
@@ -31,7 +31,7 @@ extern UINT acp;
 // True: LoadLibraryA finds no hhctrl.ocx, as on a Windows without HTML Help.
 extern bool noHtmlHelp;
 extern std::string libraryAsked;        // the last name LoadLibraryA was given
-// True: HtmlHelpA only notes what it is asked for, in htmlHelpAsked.
+// True: HtmlHelpW only notes what it is asked for (in UTF-8), in htmlHelpAsked.
 extern bool fakeHtmlHelp;
 extern std::vector<std::pair<std::string, UINT>> htmlHelpAsked;
 // Non-null: the monitor functions report one monitor with this work area;
@@ -44,10 +44,13 @@ extern LCID systemLcid;
 extern bool noBestFitFlag;
 // Non-zero: WideCharToMultiByte asked for the ANSI code page converts to this one.
 extern UINT convertAcp;
-// The HtmlHelpA command the fake answers with no window; (UINT)-1 for none.
+// The HtmlHelpW command the fake answers with no window; (UINT)-1 for none.
 extern UINT htmlHelpRefuses;
-// True: the wide file calls are stubs, as on Windows 95 and 98.
+// True: the wide file, folder and profile calls are stubs, and the clipboard
+// has no CF_UNICODETEXT, as on Windows 95 and 98.
 extern bool win9x;
+// Non-zero: the block GetClipboardData gives for CF_UNICODETEXT.
+extern HGLOBAL clipboardUnicode;
 // True: each WriteFile writes half of what it is given and says so.
 extern bool shortWrites;
 
@@ -65,8 +68,10 @@ size_t LiveBlocks();        // blocks the modules allocated and have not freed
 bool IsLive(HGLOBAL h);
 void Reset();               // no failures, nothing counted
 
-// Allocation for the tests' own blocks, past the seam.
+// Allocation and files for the tests' own use, past the seams (names in UTF-16).
 HGLOBAL RealGlobalAlloc(UINT uFlags, SIZE_T dwBytes);
+HANDLE RealCreateFileW(LPCWSTR name, DWORD access, DWORD creation);
+DWORD RealGetFileAttributesW(LPCWSTR name);
 
 }  // namespace seam
 

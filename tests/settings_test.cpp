@@ -64,8 +64,8 @@ TEST_F(ProfileTest, FirstStartWritesEveryDefaultInOrder)
 {
     Get_Pro_File_Tm(NULL);
 
-    EXPECT_EQ(std::string(szProFName), ini);
-    EXPECT_EQ(std::string(szAppDirectryName), ExeDir());
+    EXPECT_EQ(Utf8(szProFName, lstrlenW(szProFName)), ini);
+    EXPECT_EQ(Utf8(szAppDirectryName, lstrlenW(szAppDirectryName)), ExeDir());
     EXPECT_EQ(Lines(ReadFileBytes(ini)), kDefaultProfileLines);
     EXPECT_EQ(cx_window_size, 280);
     EXPECT_EQ(cy_window_size, 200);
@@ -265,28 +265,43 @@ TEST_F(ProfileTest, OnlySaveOptionSaysWhenTheProfileCannotBeWritten)
     RemoveDirectoryA(ini.c_str());
 }
 
-TEST_F(ProfileTest, ProfileGoesBesideAnExecutableWithAJapaneseName)
+TEST_F(ProfileTest, ProfileGoesBesideTheExecutableInAFolderOfAnyNameOrDepth)
 {
-    // ソ and 表 end in the byte 0x5C: only real backslashes split the path.
-    EXPECT_EQ(Set_Pro_File_Name(Sjis("C:\\ソフト\\表.exe").c_str()), 1);
-    EXPECT_EQ(std::string(szAppDirectryName), Sjis("C:\\ソフト\\"));
-    EXPECT_EQ(std::string(szProFName), Sjis("C:\\ソフト\\Tamsel32.INI"));
+    // A folder no single code page holds (é is not in 932, テスト not in
+    // 1252), more than 255 bytes deep in either: the profile is written
+    // there at start-up and by Save Option, byte for byte as ever, and read.
+    std::string dir = ExeDir() + "café テスト\\";
+    for (int i = 0; i < 9; i++)
+        dir += "階層の深いフォルダー " + std::to_string(i) + "\\";
+    for (size_t at = ExeDir().size(); (at = dir.find('\\', at + 1)) != std::string::npos; )
+        CreateDirectoryW(Wide(dir.substr(0, at)).c_str(), NULL);
+    EXPECT_EQ(Set_Pro_File_Name(Wide(dir + "Tamsel32.exe").c_str()), 1);
+    EXPECT_EQ(Utf8(szAppDirectryName, lstrlenW(szAppDirectryName)), dir);
+    Read_Pro_File();
+    EXPECT_EQ(Lines(ReadFileBytes(dir + "Tamsel32.INI")), kDefaultProfileLines);
+    lstrcpyA(cursfont.lfFaceName, Sjis("ＭＳ ゴシック").c_str());
+    for (bool win9x : {false, true}) {   // Windows 95 and 98: the ANSI calls, in a folder their code page holds
+        seam::win9x = win9x;
+        if (win9x)
+            Set_Pro_File_Name(Wide(ExeDir() + "Tamsel32.exe").c_str());
+        cx_window_size = 640 + win9x;
+        Write_Pro_File_Tm(NULL);
+        cx_window_size = 0;
+        Read_Pro_File();
+        EXPECT_EQ(cx_window_size, 640 + win9x);
+        const std::string bytes = ReadFileBytes(win9x ? ini : dir + "Tamsel32.INI");
+        EXPECT_NE(bytes.find("FontFace=" + Sjis("ＭＳ ゴシック") + "\r\n"), std::string::npos) << bytes;
+        DeleteFileW(Wide(dir + "Tamsel32.INI").c_str());
+    }
+    for (size_t at = dir.size() - 1; at > ExeDir().size(); at = dir.rfind('\\', at - 1))
+        RemoveDirectoryW(Wide(dir.substr(0, at)).c_str());
 }
 
 TEST_F(ProfileTest, PathThatCannotBeMadeGivesDefaultsAndNoFile)
 {
-    // A directory whose profile path needs 256 bytes or more, and a path
-    // without a backslash.
-    std::string dir = "C:\\" + std::string(239, 'd') + "\\";  // 243 + 12 = 255 bytes: fits
-    EXPECT_EQ(Set_Pro_File_Name((dir + "Tamsel32.exe").c_str()), 1);
-    EXPECT_EQ(strlen(szProFName), 255u);
-
-    dir = "C:\\" + std::string(240, 'd') + "\\";
-    EXPECT_EQ(Set_Pro_File_Name((dir + "Tamsel32.exe").c_str()), 0);
-    EXPECT_STREQ(szProFName, "");
-    EXPECT_STREQ(szAppDirectryName, "");
-    EXPECT_EQ(Set_Pro_File_Name("Tamsel32.exe"), 0);
-    EXPECT_STREQ(szProFName, "");
+    EXPECT_EQ(Set_Pro_File_Name(L"Tamsel32.exe"), 0);
+    EXPECT_STREQ(szProFName, L"");
+    EXPECT_STREQ(szAppDirectryName, L"");
 
     // With no path the writers write nothing and the font reader gives defaults.
     cx_window_size = 1234;
@@ -331,7 +346,7 @@ const char kChooserSample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ:_ ~";  // the font com
 TEST_F(FontTest, InitFontMeasuresTheAlphabet)
 {
     // A size at which the two samples' averages differ.
-    GetProfileFont("");
+    GetProfileFont(L"");
     lstrcpyA(cursfont.lfFaceName, "DejaVu Sans");
     int cx, cy, cx30 = 0, cy30;
     for (cursfont.lfHeight = -12; cursfont.lfHeight > -60; cursfont.lfHeight--) {
@@ -361,7 +376,7 @@ TEST_F(FontTest, FailedMeasurementStillGivesAUsableCharacterSize)
     // is gone gives no device context and so a measurement of 0 x 0.
     HWND gone = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
     DestroyWindow(gone);
-    GetProfileFont("");
+    GetProfileFont(L"");
     xChar = yChar = -5;
     InitFont(gone);
     EXPECT_EQ(xChar, 1);
@@ -370,7 +385,7 @@ TEST_F(FontTest, FailedMeasurementStillGivesAUsableCharacterSize)
 
 TEST_F(FontTest, CancelledChooserChangesNothing)
 {
-    GetProfileFont("");
+    GetProfileFont(L"");
     fontcolor = RGB(0, 0, 128);
     InitFont(NULL);
     HFONT hOld = hnewsfont;
@@ -391,7 +406,7 @@ TEST_F(FontTest, CancelledChooserChangesNothing)
 
 TEST_F(FontTest, ConfirmedChooserReplacesFontColourAndSize)
 {
-    GetProfileFont("");   // System
+    GetProfileFont(L"");   // System
     InitFont(NULL);
     HFONT hOld = hnewsfont;
     const LONG oldHeight = cursfont.lfHeight;

@@ -1,6 +1,7 @@
 #include "testutil.h"
 
 #include "GSTRLIST.H"
+#include "seams.h"
 
 std::string Sjis(const char *utf8)
 {
@@ -76,8 +77,7 @@ std::string ExeDir()
 
 std::string ReadFileBytes(const std::string &path)
 {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                           OPEN_EXISTING, 0, NULL);
+    HANDLE h = seam::RealCreateFileW(Wide(path).c_str(), GENERIC_READ, OPEN_EXISTING);
     if (h == INVALID_HANDLE_VALUE)
         return "";
     std::string bytes;
@@ -91,7 +91,7 @@ std::string ReadFileBytes(const std::string &path)
 
 bool WriteFileBytes(const std::string &path, const std::string &bytes)
 {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    HANDLE h = seam::RealCreateFileW(Wide(path).c_str(), GENERIC_WRITE, CREATE_ALWAYS);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     DWORD n = 0;
@@ -102,7 +102,7 @@ bool WriteFileBytes(const std::string &path, const std::string &bytes)
 
 bool FileExists(const std::string &path)
 {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return seam::RealGetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Message boxes keep their text and icon in statics with these IDs.
@@ -216,7 +216,6 @@ std::function<void(HWND)> PickFont(const char *face, int points, COLORREF colour
 }
 
 #include "TAMSEL.H"
-#include "seams.h"
 #include <shlobj.h>
 
 bool quitSeen;

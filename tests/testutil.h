@@ -32,6 +32,7 @@ std::vector<std::string> ReadList(HGLOBAL hHead);
 // The test program's own folder, with a trailing backslash: the program's
 // profile lies there.
 std::string ExeDir();
+// Paths in UTF-8.
 std::string ReadFileBytes(const std::string &path);   // "" when missing
 bool WriteFileBytes(const std::string &path, const std::string &bytes);
 bool FileExists(const std::string &path);

@@ -84,17 +84,28 @@ TEST_F(WindowTest, DropListsFullPathsInShellOrder)
     ReleaseDC(hWndMain, hdc);
     EXPECT_GE((nHscrollMax + xClient / xChar) * xChar, extent.cx) << "columns " << maxfile_name_length;
     EXPECT_EQ(seam::LiveBlocks(), 4u);   // the first list is freed
+    std::string hangul = "E:\\";
+    while (hangul.size() < 3 + 40 * 3)
+        hangul += "한";
+    Drop({hangul});
+    EXPECT_EQ(maxfile_name_length, 3 + 80);   // two columns each, as kanji
 }
 
 TEST_F(WindowTest, AddingDropsSkipsTheNamesListedAndShiftDoesTheOther)
 {
+    // Windows paths ignore case, accented letters' too, and read "x." and
+    // "x " as "x": such names are the duplicates they are.  A drop of only
+    // names listed still copies the list.
     add_drops_on = 1;
-    Drop({"C:\\A\\x.txt", "C:\\B\\y.doc"});
-    Drop({"c:\\a\\X.TXT", "C:\\C\\z.txt", "C:\\c\\Z.TXT"});   // Windows paths ignore case
-    const std::vector<std::string> all = {"C:\\A\\x.txt", "C:\\B\\y.doc", "C:\\C\\z.txt"};
+    Drop({"C:\\A\\x.txt", "C:\\B\\y.doc", "C:\\é\\Ä.txt"});
+    Drop({"c:\\a\\X.TXT", "C:\\C\\z.txt", "C:\\c\\Z.TXT", "C:\\É\\ä.TXT", "C:\\A\\x.txt.", "C:\\A\\x.txt ",
+          "C:\\B\\..\\B\\y.doc"});
+    const std::vector<std::string> all = {"C:\\A\\x.txt", "C:\\B\\y.doc", "C:\\é\\Ä.txt", "C:\\C\\z.txt"};
     EXPECT_EQ(ReadList(hFNameTopList), all);
-    EXPECT_EQ(Caption(), "Tamsel32 3-Files");
-    EXPECT_EQ(ClipboardText(), "C:\\A\\x.txt\nC:\\B\\y.doc\nC:\\C\\z.txt");   // the direct copy: the whole list
+    EXPECT_EQ(Caption(), "Tamsel32 4-Files");
+    SetClipboardText("before");
+    Drop({"C:\\B\\Y.DOC"});
+    EXPECT_EQ(ClipboardUnicode(), "C:\\A\\x.txt\nC:\\B\\y.doc\nC:\\é\\Ä.txt\nC:\\C\\z.txt");
     BYTE keys[256];
     GetKeyboardState(keys);
     keys[VK_SHIFT] = 0x80;   // held while dropping: the other action
@@ -107,18 +118,36 @@ TEST_F(WindowTest, AddingDropsSkipsTheNamesListedAndShiftDoesTheOther)
 
 TEST_F(WindowTest, NamesAreTakenAsADropGivesThem)
 {
-    // "\\?\" comes off, and a trailing backslash unless the name is a root;
-    // a name holding a control character is no file name (it would split
-    // the copied text into false lines): left out, and told of.
+    // "\\?\" comes off only where the plain name is the same file; a
+    // trailing backslash goes unless the name is a root; a name holding a
+    // control character is no file name (it would split the copied text
+    // into false lines): left out, and told of.
     direct_copy_on = 0;
     DialogAnswerer answer(Press(IDOK));
     Drop({"C:\\dir\\", "C:\\", "\\\\?\\C:\\long\\x.txt", "\\\\?\\UNC\\srv\\share\\y.txt", "\\\\srv\\share\\",
-          "C:\\two\nlines.txt"});
+          "C:\\two\nlines.txt", "\\\\?\\C:\\dir\\x.", "\\\\?\\C:\\d\\..\\f", "\\\\?\\Volume{1}\\f.txt",
+          "\\\\?\\GLOBALROOT\\Device\\x", "\\\\?\\UNC\\srv\\share \\y", "\\\\.\\C:\\windows\\..\\win.ini",
+          "\\\\.\\pipe\\p", "\\\\?\\Volume{1}\\"});
     EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{"C:\\dir", "C:\\", "C:\\long\\x.txt",
-                                                                  "\\\\srv\\share\\y.txt", "\\\\srv\\share\\"}));
+        "\\\\srv\\share\\y.txt", "\\\\srv\\share\\", "\\\\?\\C:\\dir\\x.", "\\\\?\\C:\\d\\..\\f",
+        "\\\\?\\Volume{1}\\f.txt", "\\\\?\\GLOBALROOT\\Device\\x", "\\\\?\\UNC\\srv\\share \\y", "C:\\win.ini",
+        "\\\\.\\pipe\\p", "\\\\?\\Volume{1}\\"}));
     ASSERT_EQ(answer.seen.size(), 1u);
     EXPECT_NE(answer.seen[0].utf8.find(Said("ファイル名にならない名前: 1 個", "Not a file name: 1") + "\n\nC:\\two\uFFFDlines.txt"),
               std::string::npos) << answer.seen[0].utf8;
+
+    // A file whose name ends in a blank, which only "\\?\" reaches: a
+    // drop, and a quoted paste, keep it apart from the file without.
+    const std::string blank = ExeDir() + "t ", literal = "\\\\?\\" + blank;
+    ASSERT_TRUE(WriteFileBytes(literal, ""));
+    Drop({blank});
+    EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{literal});
+    SetClipboardText("\"" + blank + "\"");
+    SendMessageA(hWndMain, WM_COMMAND, IDM_PASTE, 0);
+    Pump();
+    DeleteFileW(Wide(literal).c_str());
+    EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{literal});
+    EXPECT_EQ(answer.seen.size(), 1u);
 }
 
 TEST_F(WindowTest, SecondDropReplacesTheFirstAndShowsItsTop)
@@ -161,11 +190,13 @@ TEST_F(WindowTest, LeftOutReportIsInTheUsersLanguage)
 TEST_F(WindowTest, CommandLineNamesAreSplitAsFileNamesAre)
 {
     // A quote only toggles and a backslash is itself: "X:\dir\" is the
-    // folder.  Relative names are made full against the current folder,
-    // absolute ones taken as given, an empty one passed over.
+    // folder.  Each name is listed as Windows resolves it, the file that
+    // was found: a full path against the current folder, ".." and doubled
+    // backslashes gone, a trailing dot dropped; an empty one passed over.
     direct_copy_on = 0;
-    const std::string dir = ExeDir(), exe = dir + "test_window.exe";
+    const std::string dir = ExeDir(), exe = dir + "test_window.exe", blanks = dir + "d d";
     const std::string dotted = dir + "..\\test_window\\test_window.exe";
+    CreateDirectoryA(blanks.c_str(), NULL);
     auto Given = [&](const std::string &args) {
         Take_Named_Files(hWndMain, Wide("\"C:\\Program Files\\Tamsel32.exe\" " + args).c_str());
         return ReadList(hFNameTopList);
@@ -174,10 +205,12 @@ TEST_F(WindowTest, CommandLineNamesAreSplitAsFileNamesAre)
     EXPECT_EQ(Given("\"" + exe + "\""), std::vector<std::string>{exe});   // Send To with one file
     EXPECT_EQ(Given("\"" + dir + "\" " + exe), (std::vector<std::string>{dir.substr(0, dir.size() - 1), exe}));
     SetCurrentDirectoryA(dir.c_str());
-    EXPECT_EQ(Given("test_window.exe \"\" " + dotted), (std::vector<std::string>{exe, dotted}));
+    EXPECT_EQ(Given("test_window.exe \"\" " + dotted + " \"" + blanks + "\\\\\" " + exe + "."),
+              (std::vector<std::string>{exe, exe, blanks, exe}));
     seam::win9x = true;   // the wide calls are stubs there: the ANSI ones serve
-    EXPECT_EQ(Given(dotted + " test_window.exe"), (std::vector<std::string>{dotted, exe}));
+    EXPECT_EQ(Given(dotted + " test_window.exe"), (std::vector<std::string>{exe, exe}));
     EXPECT_EQ(answer.seen.size(), 0u);
+    RemoveDirectoryA(blanks.c_str());
 }
 
 TEST_F(WindowTest, DropWithoutItemsKeepsTheList)

@@ -59,7 +59,7 @@ def check_chm(chm, words, topics):
     for p in pages:
         body = open(os.path.join(out, p), encoding='utf-8').read()
         links += re.findall(r'href="([^"]*)"', body)
-        plain &= 'charset=utf-8' in body and not re.search(r'(src=|url\(|//)', body.split('<body>')[1])
+        plain &= 'charset=utf-8' in body and not re.search(r'(src=|url\(|href="[a-z]*:?//)', body.split('<body>')[1])
     check(len(links) >= len(topics) and all(link in pages for link in links),
           '%d links, each to a page of the file' % len(links))
     check(plain, 'every page states its charset and loads nothing from outside')
