@@ -18,25 +18,31 @@
    empty.  With lpszText NULL it only measures, and stops once past
    COPY_MAX_CHARS, so that no count can wrap; otherwise lpszText must
    hold the measured length and its terminator.  A node that cannot be
-   read counts as an empty name.  Returns the length in characters. */
-static SIZE_T Join_Names(LPWSTR lpszText)
+   read counts as an empty name.  With bSelection, only the rows
+   selected, in list order.  Returns the length in characters. */
+static SIZE_T Join_Names(LPWSTR lpszText, BOOL bSelection)
 {
     LPCWSTR lpszToken = crlf_on == 1 ? L"\r\n" : szToken;
     const SIZE_T nToken = (SIZE_T)lstrlenW(lpszToken);
     SIZE_T nTotal = 0;
+    BOOL bFirst = TRUE;
 
+    int nRow = 0;
     for (HGLOBAL hNode = hFNameTopList; hNode && (lpszText || nTotal <= COPY_MAX_CHARS);
-         hNode = String_List_Next(hNode)) {
+         hNode = String_List_Next(hNode), nRow++) {
+        if (bSelection && !Row_Selected(nRow))
+            continue;
         HGLOBAL hName;
         LPCWSTR lpszName = String_List_Lock(hNode, &hName);
         LPCWSTR lpszPiece = lpszName ? Name_Piece(lpszName) : L"";
-        if (hNode != hFNameTopList && lpszPiece[0]) {
+        if (!bFirst && lpszPiece[0]) {
             if (lpszText)
                 memcpy(lpszText + nTotal, lpszToken, nToken * sizeof(WCHAR));
             nTotal += nToken;
         }
-        if (hNode == hFNameTopList || lpszPiece[0])   /* an empty later piece goes with its separator */
+        if (bFirst || lpszPiece[0])   /* an empty later piece goes with its separator */
             nTotal += Name_Form(lpszPiece, lpszText ? lpszText + nTotal : NULL);
+        bFirst = FALSE;
         if (lpszName)
             GlobalUnlock(hName);
     }
@@ -110,25 +116,27 @@ static HGLOBAL Locale_Block(void)
     return hLocale;
 }
 
+/* NameCopy: the rows selected, or the whole list where none is. */
 int Copy_Clipboard(HWND hWnd)
 {
-    return Copy_List(hWnd, 0, 0);
+    return Copy_List(hWnd, nSelectedRows > 0, 0, 0);
 }
 
-/* The copy, with a paste's files (a drop block and the drop effect the
-   folder window chose, either 0 for none) placed beside the text; the
-   blocks are the clipboard's from then on, or freed. */
-int Copy_List(HWND hWnd, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
+/* The copy of the list, or with bSelection of its rows selected, with a
+   paste's files (a drop block and the drop effect the folder window
+   chose, either 0 for none) placed beside the text; the blocks are the
+   clipboard's from then on, or freed. */
+int Copy_List(HWND hWnd, BOOL bSelection, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
 {
     /* Measured first, so that the block is allocated once at the text's
        exact size: growing a block of megabytes name by name would copy it
        over and over. */
-    const SIZE_T nLength = Join_Names(NULL);
+    const SIZE_T nLength = Join_Names(NULL, bSelection);
     HGLOBAL hWide = nLength <= COPY_MAX_CHARS ? GlobalAlloc(GMEM_MOVEABLE, (nLength + 1) * sizeof(WCHAR)) : 0;
     LPWSTR lpszWide = hWide ? (LPWSTR)GlobalLock(hWide) : NULL;
     HGLOBAL hText = 0;
     if (lpszWide) {
-        Join_Names(lpszWide);
+        Join_Names(lpszWide, bSelection);
         hText = Ansi_Text(lpszWide, nLength);
         GlobalUnlock(hWide);
     }
@@ -175,6 +183,7 @@ void TamselClear(HWND hWnd)
 {
     if (Message_Box(hWnd, IDS_CLEAR, IDS_CLEAR_CAP, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
+    End_Edits();
     if (!hFNameTopList)
         return;
     DeleteAll_StringList(hFNameTopList);

@@ -9,6 +9,28 @@
 static const char szCaptionFormat[] = "Tamsel32 %d-Files";
 static const char szCaptionEmpty[]  = " Tamsel32 ";
 
+/* The node of the row last painted at the top, so that a paint near the
+   end of a long list need not walk there from the head.  Every change of
+   the list's links but an append forgets it. */
+static HGLOBAL hTopNode, hTopHead;
+static int nTopRow = -1;
+
+void Forget_Top_Node(void)
+{
+    nTopRow = -1;
+}
+
+static HGLOBAL Top_Node(void)
+{
+    if (nTopRow < 0 || hTopHead != hFNameTopList)
+        hTopNode = String_List_Seek(hFNameTopList, nVscrollPos);
+    else
+        hTopNode = String_List_Seek(hTopNode, nVscrollPos - nTopRow);
+    hTopHead = hFNameTopList;
+    nTopRow = hTopNode ? nVscrollPos : -1;
+    return hTopNode;
+}
+
 void DrawFileName(HWND hWnd)
 {
     PAINTSTRUCT ps;
@@ -38,18 +60,36 @@ void DrawFileName(HWND hWnd)
         }
     } else {
         /* Row k shows name nVscrollPos + k, shifted left by the columns
-           scrolled off; the update region clips what need not be drawn. */
-        HGLOBAL hNode = String_List_Seek(hFNameTopList, nVscrollPos);
+           scrolled off; the update region clips what need not be drawn.
+           A selected row is the system's highlight across the window; the
+           focus row has its rectangle once the user has clicked or used a
+           key, while the window has the keyboard. */
+        RECT rcClient;
+        GetClientRect(hWnd, &rcClient);
+        const BOOL bFocusShown = bFocusCue && GetFocus() == hWnd;
+        HGLOBAL hNode = Top_Node();
         int Line_Position = 0;
         for (int counter = nVscrollPos; counter < nVscrollPos + nPageMaxLines && hNode; counter++) {
+            const RECT rcRow = {0, Line_Position * yChar, rcClient.right, (Line_Position + 1) * yChar};
+            const BOOL bSelected = Row_Selected(counter);
             /* Drawn in Unicode from the list itself: every script shows,
                whatever the code page and the font's character set. */
             HGLOBAL hName;
             LPCWSTR lpszName = String_List_Lock(hNode, &hName);
-            if (lpszName) {
-                TextOutW(hDC, -nHscrollPos * xChar, Line_Position * yChar, lpszName, lstrlenW(lpszName));
-                GlobalUnlock(hName);
+            if (bSelected) {
+                SetBkColor(hDC, GetSysColor(COLOR_HIGHLIGHT));
+                SetTextColor(hDC, GetSysColor(COLOR_HIGHLIGHTTEXT));
+                ExtTextOutW(hDC, -nHscrollPos * xChar, rcRow.top, ETO_OPAQUE, &rcRow, lpszName ? lpszName : L"",
+                            lpszName ? (UINT)lstrlenW(lpszName) : 0, NULL);
+                SetBkColor(hDC, RGB(255, 255, 255));
+                SetTextColor(hDC, fontcolor);
+            } else if (lpszName) {
+                TextOutW(hDC, -nHscrollPos * xChar, rcRow.top, lpszName, lstrlenW(lpszName));
             }
+            if (lpszName)
+                GlobalUnlock(hName);
+            if (counter == nFocusRow && bFocusShown)
+                DrawFocusRect(hDC, &rcRow);
             Line_Position++;
             hNode = String_List_Next(hNode);
         }

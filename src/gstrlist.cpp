@@ -195,3 +195,32 @@ HGLOBAL DeleteAll_StringList(HGLOBAL hFNameList)
     GlobalFree(hFNameList);
     return 0;
 }
+
+void String_List_Link(HGLOBAL hFirst, HGLOBAL hSecond)
+{
+    NameList *pFirst = hFirst ? (NameList *)GlobalLock(hFirst) : NULL;
+    if (pFirst) {
+        pFirst->hnext = hSecond;
+        GlobalUnlock(hFirst);
+    }
+    NameList *pSecond = hSecond ? (NameList *)GlobalLock(hSecond) : NULL;
+    if (pSecond) {
+        pSecond->hback = hFirst;
+        GlobalUnlock(hSecond);
+    }
+}
+
+void DeleteRange_StringList(HGLOBAL hFirst, HGLOBAL hLast)
+{
+    for (HGLOBAL hNode = hFirst; hNode; ) {
+        NameList *pNode = (NameList *)GlobalLock(hNode);
+        if (!pNode)
+            return;
+        const HGLOBAL hNext = hNode == hLast ? 0 : pNode->hnext;
+        if (pNode->hfilename)
+            GlobalFree(pNode->hfilename);
+        GlobalUnlock(hNode);
+        GlobalFree(hNode);
+        hNode = hNext;
+    }
+}

@@ -10,11 +10,6 @@
 #include "TAMSEL.H"
 #include "GSTRLIST.H"
 
-/* The list spends two movable handles per name, and a process has 65,536
-   of them for all its movable blocks.  The list stops at this many names,
-   so that the clipboard text and the dialogs still find handles. */
-#define MAX_LIST_NAMES 32000
-
 /* The names the last intake left out, for the box that tells the user:
    how many for each reason, and the first few as they were given. */
 #define LEFT_OUT_SHOWN  5
@@ -56,7 +51,7 @@ void Note_Left_Out(int nReason, LPCWSTR lpszName, int nName)
 /* Columns a name takes: a character of the East Asian wide kind (kanji,
    kana, hangul, full-width forms, and the pairs beyond the basic plane,
    emoji among them) is about two average characters wide. */
-static int Name_Columns(LPCWSTR lpszName, int nName)
+int Name_Columns(LPCWSTR lpszName, int nName)
 {
     int nColumns = 0;
     for (int i = 0; i < nName; i++) {
@@ -217,10 +212,15 @@ BOOL Intake_Name(Name_Intake *pIntake, LPCWSTR lpszName, int nName, BOOL bMustEx
         Note_Left_Out(NAME_PAST_LIMIT, szName, n);
         return TRUE;
     }
-    if (!pIntake->pTable && !pIntake->bChanged) {
-        /* The old list goes only when a name comes to replace it. */
-        DeleteAll_StringList(hFNameTopList);
-        hFNameTopList = 0;
+    if (!pIntake->bChanged) {
+        /* The list changes: nothing stays selected, and a removal can no
+           longer be undone.  The old list goes only when a name comes to
+           replace it. */
+        End_Edits();
+        if (!pIntake->pTable) {
+            DeleteAll_StringList(hFNameTopList);
+            hFNameTopList = 0;
+        }
     }
     /* Counted before it is stored: a name that memory then fails still
        changed the list, which the window must show. */
@@ -344,9 +344,9 @@ void Show_Intake(HWND hWnd, UINT nTaken, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
         InvalidateRect(hWnd, NULL, TRUE);
         Post_Init_Menu(hWnd);
         if (hKeepDrop)
-            Copy_List(hWnd, hKeepDrop, hKeepEffect);
+            Copy_List(hWnd, FALSE, hKeepDrop, hKeepEffect);
         else if (direct_copy_on == 1 && TotalNumberOfFiles)
-            PostMessageA(hWnd, WM_COMMAND, IDM_NAMECOPY, 0);
+            PostMessageA(hWnd, WM_COMMAND, IDM_DIRECTCOPY, 0);
     }
     Left_Out_MesBox(hWnd, IDS_LEFT_OUT, FALSE);
 }

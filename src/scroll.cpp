@@ -22,7 +22,7 @@ static int Min_Int(int a, int b) { return a < b ? a : b; }
 /* Rows wholly inside the client area, at least one: the range and the
    page count only these, so that at the bottom of the range the last name
    is wholly in view. */
-static int Whole_Rows(void)
+int Whole_Rows(void)
 {
     return Max_Int(1, nClientHeight / yChar);
 }
@@ -137,32 +137,31 @@ void wm_HSCROLL_scroll(HWND hWnd, WPARAM wParam, LPARAM)
     nHscrollInc = Scroll_By(hWnd, SB_HORZ, nStep, &nHscrollPos, nHscrollMax, xChar);
 }
 
+/* Scrolls the least that brings the row wholly into view. */
+void Scroll_Into_View(HWND hWnd, int nRow)
+{
+    int nStep = 0;
+    if (nRow < nVscrollPos)
+        nStep = nRow - nVscrollPos;
+    else if (nRow > nVscrollPos + Whole_Rows() - 1)
+        nStep = nRow - (nVscrollPos + Whole_Rows() - 1);
+    if (nStep)
+        nVscrollInc = Scroll_By(hWnd, SB_VERT, nStep, &nVscrollPos, nVscrollMax, yChar);
+}
+
 /* ---- The keyboard and the mouse wheel: the same steps as the bars ---- */
 
 /* Wheel movement not yet worth a step, in the wheel's units (WHEEL_DELTA
    a notch): fine-grained wheels send small deltas that must add up. */
 static int nVwheelDelta, nHwheelDelta;
 
+/* Left and Right scroll sideways; the other keys move the focus row
+   (select.cpp), which the view follows. */
 int wm_KEYDOWN_scroll(HWND hWnd, WPARAM wParam, LPARAM)
 {
-    UINT message = WM_VSCROLL;
-    WORD code;
-
-    switch (wParam) {
-    case VK_UP:     code = SB_LINEUP; break;
-    case VK_DOWN:   code = SB_LINEDOWN; break;
-    case VK_PRIOR:  code = SB_PAGEUP; break;
-    case VK_NEXT:   code = SB_PAGEDOWN; break;
-    case VK_HOME:   code = SB_TOP; break;      /* with Ctrl or without */
-    case VK_END:    code = SB_BOTTOM; break;
-    case VK_LEFT:   message = WM_HSCROLL; code = SB_LINELEFT; break;
-    case VK_RIGHT:  message = WM_HSCROLL; code = SB_LINERIGHT; break;
-    default:        return 0;
-    }
-    if (message == WM_VSCROLL)
-        wm_VSCROLL_scroll(hWnd, MAKEWPARAM(code, 0), 0);
-    else
-        wm_HSCROLL_scroll(hWnd, MAKEWPARAM(code, 0), 0);
+    if (wParam != VK_LEFT && wParam != VK_RIGHT)
+        return 0;
+    wm_HSCROLL_scroll(hWnd, MAKEWPARAM(wParam == VK_LEFT ? SB_LINELEFT : SB_LINERIGHT, 0), 0);
     return 1;
 }
 

@@ -161,6 +161,7 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         /* No drop may arrive while the list is taken down. */
         DragAcceptFiles(hWnd, FALSE);
+        End_Edits();
         DeleteAll_StringList(hFNameTopList);
         hFNameTopList = 0;
         TotalNumberOfFiles = 0;
@@ -182,9 +183,41 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
 
     case WM_KEYDOWN:
-        if (wm_KEYDOWN_scroll(hWnd, wParam, lParam))
+        if (wm_KEYDOWN_select(hWnd, wParam) || wm_KEYDOWN_scroll(hWnd, wParam, lParam))
             return 0;
         break;
+
+    case WM_LBUTTONDOWN:
+        wm_LBUTTONDOWN_select(hWnd, wParam, lParam);
+        return 0;
+
+    case WM_MOUSEMOVE:
+        wm_MOUSEMOVE_select(hWnd, wParam, lParam);
+        return 0;
+
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+        wm_LBUTTONUP_select(hWnd);
+        return 0;
+
+    case WM_TIMER:
+        wm_TIMER_select(hWnd);
+        return 0;
+
+    case WM_RBUTTONDOWN:
+        wm_RBUTTONDOWN_select(hWnd, lParam);
+        return 0;
+
+    case WM_CONTEXTMENU:
+        if (wm_CONTEXTMENU_select(hWnd, lParam))
+            return 0;
+        break;
+
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        /* The focus rectangle shows only while the window has the keyboard. */
+        Invalidate_Row(hWnd, nFocusRow);
+        return 0;
 
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL:
@@ -247,6 +280,34 @@ LRESULT WMCommand(HWND hWnd, WPARAM wParam)
         }
         break;
 
+    case IDM_DIRECTCOPY:
+        if (TotalNumberOfFiles)
+            Copy_List(hWnd, FALSE, 0, 0);
+        break;
+
+    case IDM_REMOVE:
+        Show_Wait_Cursor();
+        Remove_Selected(hWnd);
+        break;
+
+    case IDM_UNDO:
+        Show_Wait_Cursor();
+        Undo_Removal(hWnd);
+        break;
+
+    case IDM_SELECTALL:
+        Select_All(hWnd);
+        break;
+
+    case IDM_SORT:
+        Show_Wait_Cursor();
+        Sort_By_Name(hWnd);
+        break;
+
+    case IDM_OPENFOLDER:
+        Open_Containing_Folder(hWnd);
+        break;
+
     case IDM_PASTE:
         Paste_Files(hWnd);
         break;
@@ -292,18 +353,33 @@ LRESULT WMCommand(HWND hWnd, WPARAM wParam)
     return 0;
 }
 
+/* The items of the menu bar or the context menu, gray where they cannot
+   act; a command the menu lacks is passed over. */
+void Menu_States(HMENU hMenu)
+{
+    const struct { UINT id; BOOL bEnabled; } items[] = {
+        { IDM_NAMECOPY,    TotalNumberOfFiles > 0 },
+        { IDM_SAVE,        TotalNumberOfFiles > 0 },
+        { IDM_SAVEAS,      TotalNumberOfFiles > 0 },
+        { IDM_TAMSELCLEAR, TotalNumberOfFiles > 0 },
+        { IDM_SELECTALL,   TotalNumberOfFiles > 0 },
+        { IDM_SORT,        TotalNumberOfFiles > 1 },
+        { IDM_REMOVE,      nSelectedRows > 0 },
+        { IDM_UNDO,        Can_Undo() },
+        { IDM_OPENFOLDER,  nFocusRow >= 0 && nFocusRow < (int)TotalNumberOfFiles },
+        /* Paste takes files copied in a folder window, or a text; its
+           paths are looked for only when the user pastes. */
+        { IDM_PASTE,       Clipboard_Has_Files() },
+    };
+    for (const auto &item : items)
+        EnableMenuItem(hMenu, item.id, MF_BYCOMMAND | (item.bEnabled ? MF_ENABLED : MF_GRAYED));
+}
+
 void WMInitMenu(HWND hWnd, HMENU hMenu)
 {
     /* The system menu and other pop-ups leave the items alone. */
     if (hMenu != GetMenu(hWnd))
         return;
-    const UINT uState = MF_BYCOMMAND | (TotalNumberOfFiles ? MF_ENABLED : MF_GRAYED);
-    EnableMenuItem(hMenu, IDM_NAMECOPY, uState);
-    EnableMenuItem(hMenu, IDM_SAVE, uState);
-    EnableMenuItem(hMenu, IDM_SAVEAS, uState);
-    EnableMenuItem(hMenu, IDM_TAMSELCLEAR, uState);
-    /* Paste takes files copied in a folder window, or a text; its paths
-       are looked for only when the user pastes. */
-    EnableMenuItem(hMenu, IDM_PASTE, MF_BYCOMMAND | (Clipboard_Has_Files() ? MF_ENABLED : MF_GRAYED));
+    Menu_States(hMenu);
     DrawMenuBar(hWnd);
 }

@@ -27,6 +27,8 @@ bool noBestFitFlag = false;
 UINT convertAcp = 0;
 UINT htmlHelpRefuses = (UINT)-1;
 bool win9x = false;
+bool fakeShellExecute = false, noLogicalCompare = false;
+std::string shellExecuted;
 HGLOBAL clipboardUnicode = 0;
 LCID systemLcid = 0;
 DWORD fileDialogError = 0;
@@ -56,6 +58,7 @@ void Reset()
     convertAcp = 0;
     htmlHelpRefuses = (UINT)-1;
     win9x = false;
+    fakeShellExecute = noLogicalCompare = false;
     clipboardUnicode = 0;
     systemLcid = 0;
     fileDialogError = 0;
@@ -236,6 +239,12 @@ static BOOL WINAPI FakeGetMonitorInfoA(HMONITOR, LPMONITORINFO mi)
     return TRUE;
 }
 
+static HINSTANCE WINAPI FakeShellExecuteW(HWND, LPCWSTR, LPCWSTR file, LPCWSTR params, LPCWSTR, INT)
+{
+    seam::shellExecuted = Utf8(file, lstrlenW(file)) + " " + Utf8(params, lstrlenW(params));
+    return (HINSTANCE)33;
+}
+
 // Functions the modules load at run time: staged where a test asks.
 static FARPROC WINAPI SeamGetProcAddress(HMODULE module, LPCSTR name)
 {
@@ -247,6 +256,10 @@ static FARPROC WINAPI SeamGetProcAddress(HMODULE module, LPCSTR name)
             return name[0] == 'M' ? (FARPROC)(void *)FakeMonitorFromWindow : (FARPROC)(void *)FakeGetMonitorInfoA;
         if (!strcmp(name, "HtmlHelpW") && seam::fakeHtmlHelp)
             return (FARPROC)(void *)FakeHtmlHelpW;
+        if (!strcmp(name, "ShellExecuteW") && seam::fakeShellExecute)
+            return (FARPROC)(void *)FakeShellExecuteW;
+        if (!strcmp(name, "StrCmpLogicalW") && seam::noLogicalCompare)
+            return NULL;
     }
     return real_GetProcAddress(module, name);
 }

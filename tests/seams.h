@@ -51,6 +51,10 @@ extern UINT htmlHelpRefuses;
 extern bool win9x;
 // Non-zero: the block GetClipboardData gives for CF_UNICODETEXT.
 extern HGLOBAL clipboardUnicode;
+// True: ShellExecuteW only notes its file and parameters, in UTF-8;
+// noLogicalCompare: Windows has no StrCmpLogicalW (before XP).
+extern bool fakeShellExecute, noLogicalCompare;
+extern std::string shellExecuted;
 // True: each WriteFile writes half of what it is given and says so.
 extern bool shortWrites;
 

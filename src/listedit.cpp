@@ -1,0 +1,354 @@
+/* Tamsel32: the list edited by the user: the names selected removed and
+   put back, every name selected, the list sorted, a name's folder opened.
+   Nothing on disk changes. */
+#include <string.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include "TAMSEL.H"
+
+/* A run of removed names as they were linked: hFirst's hback and hLast's
+   hnext still name the nodes kept on either side, so that they can go
+   back in place.  The list does not change before the undo, or the runs
+   go with the change. */
+struct Undo_Run {
+    HGLOBAL hFirst, hLast;
+    int     nRow;               /* where hFirst stood, and stands again after the undo */
+    int     nNames;
+};
+
+static Undo_Run *pUndoRuns;         /* the last removal's runs; NULL when nothing can be undone */
+static UINT nUndoRuns;
+static UINT nUndoNames;
+static int  nUndoWidest;            /* the widest name before the removal */
+
+/* Lets go of the names a removal set aside. */
+static void Drop_Undo(void)
+{
+    if (!pUndoRuns)
+        return;
+    for (UINT i = 0; i < nUndoRuns; i++)
+        DeleteRange_StringList(pUndoRuns[i].hFirst, pUndoRuns[i].hLast);
+    GlobalFree((HGLOBAL)pUndoRuns);
+    pUndoRuns = NULL;
+    nUndoRuns = nUndoNames = 0;
+}
+
+/* The list changes by a drop, a paste, the command line, the clear
+   command or the window's closing: nothing stays selected, and nothing
+   can be undone. */
+void End_Edits(void)
+{
+    Forget_Top_Node();
+    Reset_Selection();
+    Drop_Undo();
+}
+
+BOOL Can_Undo(void)
+{
+    return pUndoRuns != NULL;
+}
+
+/* Columns of the widest name in the list. */
+int Widest_Name(void)
+{
+    int nWidest = 0;
+    for (HGLOBAL hNode = hFNameTopList; hNode; hNode = String_List_Next(hNode)) {
+        HGLOBAL hText;
+        LPCWSTR lpszName = String_List_Lock(hNode, &hText);
+        if (!lpszName)
+            continue;
+        const int nColumns = Name_Columns(lpszName, lstrlenW(lpszName));
+        if (nColumns > nWidest)
+            nWidest = nColumns;
+        GlobalUnlock(hText);
+    }
+    return nWidest;
+}
+
+/* After the list changed in the window: caption, scroll ranges and the
+   widest line follow, the view at the top or on the focus row; with
+   direct copy on the clipboard holds the list as it now stands. */
+static void Show_Edited_List(HWND hWnd, BOOL bToTop)
+{
+    CaptionFileOpen(hWnd, TotalNumberOfFiles);
+    numlines = (int)TotalNumberOfFiles;
+    maxwidth = maxfile_name_length;
+    if (bToTop)
+        First_Scroll_Initial(hWnd, numlines, maxwidth);
+    else
+        SetupScroll(hWnd);
+    if (!bToTop && nFocusRow >= 0)
+        Scroll_Into_View(hWnd, nFocusRow);
+    InvalidateRect(hWnd, NULL, TRUE);
+    Post_Init_Menu(hWnd);
+    if (direct_copy_on == 1 && TotalNumberOfFiles)
+        PostMessageA(hWnd, WM_COMMAND, IDM_DIRECTCOPY, 0);
+}
+
+/* Delete: the names selected leave the list in one walk, set aside as
+   they are for the undo; the focus goes to the name after the last one
+   removed. */
+void Remove_Selected(HWND hWnd)
+{
+    if (!nSelectedRows)
+        return;
+    /* At most a run for each name removed. */
+    Undo_Run *pRuns = (Undo_Run *)GlobalAlloc(GMEM_FIXED, nSelectedRows * sizeof(Undo_Run));
+    if (!pRuns) {
+        Mem_error_MesBox();
+        return;
+    }
+    Drop_Undo();
+    UINT nRuns = 0, nRemoved = 0;
+    int nLastRemoved = 0, nRow = 0;
+    HGLOBAL hKept = 0, hFirst = 0, hPrevious = 0;
+    for (HGLOBAL hNode = hFNameTopList; hNode; nRow++) {
+        const HGLOBAL hNext = String_List_Next(hNode);
+        if (Row_Selected(nRow)) {
+            if (!hFirst) {
+                hFirst = hNode;
+                pRuns[nRuns].nRow = nRow;
+            }
+            nRemoved++;
+            nLastRemoved = nRow;
+        } else {
+            if (hFirst) {
+                /* A run ends: the node kept before it now leads here. */
+                pRuns[nRuns].hFirst = hFirst;
+                pRuns[nRuns].nNames = nRow - pRuns[nRuns].nRow;
+                pRuns[nRuns++].hLast = hPrevious;
+                String_List_Link(hKept, hNode);
+                if (!hKept)
+                    hFNameTopList = hNode;
+                hFirst = 0;
+            }
+            hKept = hNode;
+        }
+        hPrevious = hNode;
+        hNode = hNext;
+    }
+    if (hFirst) {
+        pRuns[nRuns].hFirst = hFirst;
+        pRuns[nRuns].nNames = nRow - pRuns[nRuns].nRow;
+        pRuns[nRuns++].hLast = hPrevious;
+        String_List_Link(hKept, 0);
+        if (!hKept)
+            hFNameTopList = 0;
+    }
+    pUndoRuns = pRuns;
+    nUndoRuns = nRuns;
+    nUndoNames = nRemoved;
+    nUndoWidest = maxfile_name_length;
+    TotalNumberOfFiles -= nRemoved;
+    maxfile_name_length = Widest_Name();
+    Clear_Selection();
+    Forget_Top_Node();
+    const int nNext = nLastRemoved + 1 - (int)nRemoved;
+    Set_Focus_Row(nNext < (int)TotalNumberOfFiles ? nNext : (int)TotalNumberOfFiles - 1);
+    Show_Edited_List(hWnd, FALSE);
+}
+
+/* Edit > Undo: the last removal back in place and in order, its names
+   selected.  One step. */
+void Undo_Removal(HWND hWnd)
+{
+    if (!pUndoRuns)
+        return;
+    for (UINT i = 0; i < nUndoRuns; i++) {
+        const HGLOBAL hBefore = String_List_Back(pUndoRuns[i].hFirst);
+        String_List_Link(hBefore, pUndoRuns[i].hFirst);
+        String_List_Link(pUndoRuns[i].hLast, String_List_Next(pUndoRuns[i].hLast));
+        if (!hBefore)
+            hFNameTopList = pUndoRuns[i].hFirst;
+    }
+    TotalNumberOfFiles += nUndoNames;
+    maxfile_name_length = nUndoWidest;
+    Forget_Top_Node();
+    Clear_Selection();
+    for (UINT i = 0; i < nUndoRuns; i++)
+        for (int nRow = pUndoRuns[i].nRow; nRow < pUndoRuns[i].nRow + pUndoRuns[i].nNames; nRow++)
+            Select_Row(nRow, TRUE);
+    const int nFirstBack = pUndoRuns[0].nRow;
+    GlobalFree((HGLOBAL)pUndoRuns);
+    pUndoRuns = NULL;
+    nUndoRuns = nUndoNames = 0;
+    Set_Focus_Row(nFirstBack);
+    Show_Edited_List(hWnd, FALSE);
+}
+
+/* Ctrl+A. */
+void Select_All(HWND hWnd)
+{
+    Begin_Row_Change();
+    for (int i = 0; i < (int)TotalNumberOfFiles; i++)
+        Select_Row(i, TRUE);
+    End_Row_Change(hWnd);
+    Post_Init_Menu(hWnd);
+}
+
+/* ---- Sort By Name: the folder window's order ---- */
+
+typedef int (WINAPI *STRCMPLOGICALW)(LPCWSTR psz1, LPCWSTR psz2);
+
+static STRCMPLOGICALW pStrCmpLogicalW;  /* while a sort runs, where Windows has it */
+
+/* Numbers by value ("file2" before "file10"), as the folder window orders
+   names, where Windows has it (XP on): loaded from the system folder by
+   its full path, for the sort's length.  The library, or NULL. */
+static HMODULE Load_Logical_Compare(void)
+{
+    pStrCmpLogicalW = NULL;
+    char szPath[MAX_PATH + 16];
+    const UINT nDir = GetSystemDirectoryA(szPath, MAX_PATH);
+    if (nDir == 0 || nDir >= MAX_PATH)
+        return NULL;
+    lstrcatA(szPath, "\\shlwapi.dll");
+    HMODULE hShlwapi = LoadLibraryA(szPath);
+    if (hShlwapi)
+        pStrCmpLogicalW = (STRCMPLOGICALW)(void *)GetProcAddress(hShlwapi, "StrCmpLogicalW");
+    return hShlwapi;
+}
+
+/* Negative, 0 or positive as a sorts before, with or after b: without
+   regard to case, in the user's locale where the logical order is
+   missing, by code unit where even that is a stub (Windows 95 and 98). */
+static int Compare_Names(LPCWSTR a, LPCWSTR b)
+{
+    /* What both share, up to the last character in it that is neither an
+       ASCII letter nor a digit, cannot order them: the rest decides.  (A
+       letter could begin a letter pair of the locale, a digit a number the
+       rest goes on with; anything beyond ASCII counts as a letter.)  Worth
+       it: paths share long folders, and the comparison walks each name a
+       character at a time. */
+    int nShared = 0;
+    for (int i = 0; a[i] && a[i] == b[i]; i++) {
+        const WCHAR c = (WCHAR)(a[i] | 0x20);
+        if (a[i] < 0x80 && !(c >= 'a' && c <= 'z') && !(a[i] >= '0' && a[i] <= '9'))
+            nShared = i + 1;
+    }
+    a += nShared;
+    b += nShared;
+    if (pStrCmpLogicalW)
+        return pStrCmpLogicalW(a, b);
+    const int nOrder = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, -1, b, -1);
+    if (nOrder)
+        return nOrder - CSTR_EQUAL;
+    for (;; a++, b++) {
+        const WCHAR ca = *a >= 'a' && *a <= 'z' ? (WCHAR)(*a - 32) : *a;
+        const WCHAR cb = *b >= 'a' && *b <= 'z' ? (WCHAR)(*b - 32) : *b;
+        if (ca != cb || !ca)
+            return (int)ca - (int)cb;
+    }
+}
+
+struct Sort_Entry {
+    HGLOBAL hNode, hText;
+    LPCWSTR lpszName;           /* locked while the sort runs */
+    int     nRow;               /* where it stood */
+};
+
+/* A stable merge sort of n entries, with pTemp as large. */
+static void Merge_Sort(Sort_Entry *p, Sort_Entry *pTemp, int n)
+{
+    for (int nWidth = 1; nWidth < n; nWidth *= 2) {
+        for (int nLeft = 0; nLeft < n; nLeft += 2 * nWidth) {
+            const int nMid = nLeft + nWidth < n ? nLeft + nWidth : n;
+            const int nEnd = nLeft + 2 * nWidth < n ? nLeft + 2 * nWidth : n;
+            int i = nLeft, j = nMid, k = nLeft;
+            while (i < nMid && j < nEnd)
+                pTemp[k++] = Compare_Names(p[j].lpszName, p[i].lpszName) < 0 ? p[j++] : p[i++];
+            while (i < nMid)
+                pTemp[k++] = p[i++];
+            while (j < nEnd)
+                pTemp[k++] = p[j++];
+        }
+        memcpy(p, pTemp, (size_t)n * sizeof(Sort_Entry));
+    }
+}
+
+/* Orders the list by full path, relinking its nodes (no name is copied);
+   equal names keep their order, the selection and the focus their names.
+   The view goes to the top. */
+void Sort_By_Name(HWND hWnd)
+{
+    const int n = (int)TotalNumberOfFiles;
+    if (n < 2)
+        return;
+    Sort_Entry *p = (Sort_Entry *)GlobalAlloc(GMEM_FIXED, 2 * (SIZE_T)n * sizeof(Sort_Entry));
+    if (!p) {
+        Mem_error_MesBox();
+        return;
+    }
+    Drop_Undo();
+    HMODULE hShlwapi = Load_Logical_Compare();
+    int nCount = 0;
+    for (HGLOBAL hNode = hFNameTopList; hNode && nCount < n; hNode = String_List_Next(hNode), nCount++) {
+        p[nCount].hNode = hNode;
+        p[nCount].nRow = nCount;
+        const LPCWSTR lpszName = String_List_Lock(hNode, &p[nCount].hText);
+        p[nCount].lpszName = lpszName ? lpszName : L"";
+        if (!lpszName)
+            p[nCount].hText = 0;
+    }
+    Merge_Sort(p, p + nCount, nCount);
+    if (hShlwapi)
+        FreeLibrary(hShlwapi);
+    int nFocus = -1;
+    for (int i = 0; i < nCount; i++) {
+        String_List_Link(i ? p[i - 1].hNode : 0, p[i].hNode);
+        if (p[i].nRow == nFocusRow)
+            nFocus = i;
+        /* Whether it was selected, kept where the copy of the entries was. */
+        p[nCount + i].nRow = Row_Selected(p[i].nRow);
+        if (p[i].hText)
+            GlobalUnlock(p[i].hText);
+    }
+    String_List_Link(p[nCount - 1].hNode, 0);
+    hFNameTopList = p[0].hNode;
+    Forget_Top_Node();
+    Clear_Selection();
+    for (int i = 0; i < nCount; i++)
+        Select_Row(i, p[nCount + i].nRow);
+    GlobalFree((HGLOBAL)p);
+    Set_Focus_Row(nFocus);
+    Show_Edited_List(hWnd, TRUE);
+}
+
+/* ---- Open Containing Folder ---- */
+
+typedef HINSTANCE (WINAPI *SHELLEXECUTEW)(HWND hWnd, LPCWSTR lpszOperation, LPCWSTR lpszFile,
+                                          LPCWSTR lpszParameters, LPCWSTR lpszDirectory, INT nShow);
+
+/* The folder window, with the focus row's item selected in it.  (The
+   wide call is loaded at run time: Windows 95 and 98 have only the ANSI
+   one, and a name their code page holds.) */
+void Open_Containing_Folder(HWND hWnd)
+{
+    HGLOBAL hText;
+    LPCWSTR lpszName = nFocusRow >= 0 ? String_List_Lock(String_List_Seek(hFNameTopList, nFocusRow), &hText) : NULL;
+    if (!lpszName)
+        return;
+    const int nName = lstrlenW(lpszName);
+    HGLOBAL hArgs = GlobalAlloc(GMEM_MOVEABLE, ((SIZE_T)nName + 12) * sizeof(WCHAR));
+    LPWSTR lpszArgs = hArgs ? (LPWSTR)GlobalLock(hArgs) : NULL;
+    if (lpszArgs) {
+        memcpy(lpszArgs, L"/select,\"", 9 * sizeof(WCHAR));
+        memcpy(lpszArgs + 9, lpszName, (size_t)nName * sizeof(WCHAR));
+        memcpy(lpszArgs + 9 + nName, L"\"", 2 * sizeof(WCHAR));
+        SHELLEXECUTEW pShellExecuteW = (SHELLEXECUTEW)(void *)
+            GetProcAddress(GetModuleHandleA("shell32.dll"), "ShellExecuteW");
+        SetLastError(0);
+        char szArgs[MAX_PATH + 16];
+        if ((!pShellExecuteW || (INT_PTR)pShellExecuteW(hWnd, NULL, L"explorer.exe", lpszArgs, NULL, SW_SHOWNORMAL) <= 32) &&
+            (!pShellExecuteW || GetLastError() == ERROR_CALL_NOT_IMPLEMENTED) &&
+            WideCharToMultiByte(CP_ACP, 0, lpszArgs, -1, szArgs, sizeof szArgs, NULL, NULL) > 0)
+            ShellExecuteA(hWnd, NULL, "explorer.exe", szArgs, NULL, SW_SHOWNORMAL);
+        GlobalUnlock(hArgs);
+    } else {
+        Mem_error_MesBox();
+    }
+    if (hArgs)
+        GlobalFree(hArgs);
+    GlobalUnlock(hText);
+}
