@@ -6,11 +6,11 @@
 #include "GSTRLIST.H"
 
 /* The next argument of a command line at *pp, into lpszArg (at most
-   NAME_MAX_CHARS characters and a NUL are written), its length in *pnArg
-   however long it is, and *pp moved past it; FALSE at the line's end.  A
-   quote only toggles: no file name holds one.  A backslash is always
-   itself, so "X:\dir\" is the folder and not an escaped quote. */
-static BOOL Next_Argument(LPCWSTR *pp, LPWSTR lpszArg, int *pnArg)
+   nMax characters and a NUL are written), its length in *pnArg however
+   long it is, and *pp moved past it; FALSE at the line's end.  A quote
+   only toggles: no file name holds one.  A backslash is always itself, so
+   "X:\dir\" is the folder and not an escaped quote. */
+static BOOL Next_Argument(LPCWSTR *pp, LPWSTR lpszArg, int *pnArg, int nMax = NAME_MAX_CHARS)
 {
     LPCWSTR p = *pp;
     while (*p == ' ' || *p == '\t')
@@ -22,10 +22,10 @@ static BOOL Next_Argument(LPCWSTR *pp, LPWSTR lpszArg, int *pnArg)
     for (; *p && (bQuoted || (*p != ' ' && *p != '\t')); p++) {
         if (*p == '"')
             bQuoted = !bQuoted;
-        else if (n++ < NAME_MAX_CHARS)
+        else if (n++ < nMax)
             lpszArg[n - 1] = *p;
     }
-    lpszArg[n < NAME_MAX_CHARS ? n : NAME_MAX_CHARS] = 0;
+    lpszArg[n < nMax ? n : nMax] = 0;
     *pnArg = n;
     *pp = p;
     return TRUE;
@@ -33,14 +33,14 @@ static BOOL Next_Argument(LPCWSTR *pp, LPWSTR lpszArg, int *pnArg)
 
 /* Each name made a full path against the current folder, in the order
    given; a name that does not exist is left out and told of, an empty one
-   ("") passed over. */
-void Take_Named_Files(HWND hWnd, LPCWSTR lpszCmdLine)
+   ("") passed over.  bAdd adds them to the list instead of replacing it. */
+void Take_Named_Files(HWND hWnd, LPCWSTR lpszCmdLine, BOOL bAdd)
 {
     Name_Intake intake;
     int nArg;
 
     Show_Wait_Cursor();
-    Intake_Begin(&intake, add_drops_on == 1);
+    Intake_Begin(&intake, bAdd);
     LPCWSTR p = lpszCmdLine;
     Next_Argument(&p, intake.szGiven, &nArg);   /* the program's own name */
     while (Next_Argument(&p, intake.szGiven, &nArg))
@@ -52,30 +52,47 @@ void Take_Named_Files(HWND hWnd, LPCWSTR lpszCmdLine)
     Show_Intake(hWnd, nTaken, 0, 0);
 }
 
+/* TRUE when the line names something after the program's own name. */
+BOOL Line_Has_Names(LPCWSTR lpszCmdLine)
+{
+    WCHAR szArg[MAX_PATH];
+    int nArg;
+    LPCWSTR p = lpszCmdLine;
+    Next_Argument(&p, szArg, &nArg, MAX_PATH - 1);
+    while (Next_Argument(&p, szArg, &nArg, MAX_PATH - 1))
+        if (nArg)
+            return TRUE;
+    return FALSE;
+}
+
 typedef LPWSTR (WINAPI *GETCOMMANDLINEW)(void);
 
-/* Read wide on the NT family: the ANSI command line holds look-alikes
-   ("report\draft.txt" for a yen sign, "cafe.txt" for "café.txt") that
-   would name other files.  Windows 95 and 98 have only the ANSI one,
-   which holds the names exactly as their code page does.  (Loaded at run
-   time: Windows 95 lacks the wide call.) */
-void Command_Line_Files(HWND hWnd)
+/* The command line in UTF-16.  Read wide on the NT family: the ANSI
+   command line holds look-alikes ("report\draft.txt" for a yen sign,
+   "cafe.txt" for "café.txt") that would name other files.  Windows 95 and
+   98 have only the ANSI one, which holds the names exactly as their code
+   page does: converted into a block (*phLine, to be freed).  (Loaded at
+   run time: Windows 95 lacks the wide call.)  NULL when memory ran out. */
+LPCWSTR Wide_Command_Line(HGLOBAL *phLine)
 {
+    *phLine = 0;
     GETCOMMANDLINEW pGetCommandLineW = (GETCOMMANDLINEW)(void *)
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetCommandLineW");
-    if (!(GetVersion() & 0x80000000) && pGetCommandLineW) {
-        Take_Named_Files(hWnd, pGetCommandLineW());
-        return;
-    }
+    if (!(GetVersion() & 0x80000000) && pGetCommandLineW)
+        return pGetCommandLineW();
     LPCSTR lpszLine = GetCommandLineA();
     const int nChars = MultiByteToWideChar(CP_ACP, 0, lpszLine, -1, NULL, 0);
-    HGLOBAL hLine = nChars > 0 ? GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)nChars * sizeof(WCHAR)) : 0;
-    LPWSTR lpszWide = hLine ? (LPWSTR)GlobalLock(hLine) : NULL;
-    if (lpszWide) {
-        MultiByteToWideChar(CP_ACP, 0, lpszLine, -1, lpszWide, nChars);
-        Take_Named_Files(hWnd, lpszWide);
-        GlobalUnlock(hLine);
-    }
-    if (hLine)
-        GlobalFree(hLine);
+    *phLine = nChars > 0 ? GlobalAlloc(GMEM_FIXED, (SIZE_T)nChars * sizeof(WCHAR)) : 0;
+    if (!*phLine)
+        return NULL;
+    MultiByteToWideChar(CP_ACP, 0, lpszLine, -1, (LPWSTR)*phLine, nChars);
+    return (LPCWSTR)*phLine;
+}
+
+/* The names a fresh window starts with: they become the first list, as a
+   drop does. */
+void Command_Line_Files(HWND hWnd, LPCWSTR lpszCmdLine)
+{
+    if (lpszCmdLine && Line_Has_Names(lpszCmdLine))
+        Take_Named_Files(hWnd, lpszCmdLine, add_drops_on == 1);
 }

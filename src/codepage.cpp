@@ -147,3 +147,39 @@ DWORD Expand_Variables(LPCWSTR lpszText, LPWSTR lpszOut, DWORD nSize)
         return 0;
     return (DWORD)MultiByteToWideChar(CP_ACP, 0, szOut, -1, lpszOut, (int)nSize);
 }
+
+/* Windows 95 and 98 find files in the code page (*pbAnsi tells the
+   caller so): the data found is made wide for it. */
+static void Wide_Find_Data(const WIN32_FIND_DATAA *pAnsi, WIN32_FIND_DATAW *pData)
+{
+    pData->dwFileAttributes = pAnsi->dwFileAttributes;
+    if (!MultiByteToWideChar(CP_ACP, 0, pAnsi->cFileName, -1, pData->cFileName, MAX_PATH))
+        pData->cFileName[0] = 0;
+}
+
+HANDLE Find_First(LPCWSTR lpszPattern, WIN32_FIND_DATAW *pData, BOOL *pbAnsi)
+{
+    SetLastError(0);
+    *pbAnsi = FALSE;
+    HANDLE hFind = FindFirstFileW(lpszPattern, pData);
+    char szPattern[MAX_PATH];
+    if (hFind != INVALID_HANDLE_VALUE || !Ansi_Instead(lpszPattern, szPattern))
+        return hFind;
+    *pbAnsi = TRUE;
+    WIN32_FIND_DATAA fd;
+    hFind = FindFirstFileA(szPattern, &fd);
+    if (hFind != INVALID_HANDLE_VALUE)
+        Wide_Find_Data(&fd, pData);
+    return hFind;
+}
+
+BOOL Find_Next(HANDLE hFind, WIN32_FIND_DATAW *pData, BOOL bAnsi)
+{
+    if (!bAnsi)
+        return FindNextFileW(hFind, pData);
+    WIN32_FIND_DATAA fd;
+    if (!FindNextFileA(hFind, &fd))
+        return FALSE;
+    Wide_Find_Data(&fd, pData);
+    return TRUE;
+}

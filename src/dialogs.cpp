@@ -13,7 +13,9 @@ static UINT *Option_Flag(int nBox)
     case IDC_QUOTES:      return &quotes_on;
     case IDC_CRLF:        return &crlf_on;
     case IDC_FILE_URL:    return &file_url_on;
-    default:              return &add_drops_on;
+    case IDC_ADD_DROPS:   return &add_drops_on;
+    case IDC_LIST_CONTENTS: return &folder_contents_on;
+    default:              return &folders_too_on;
     }
 }
 
@@ -21,14 +23,14 @@ INT_PTR CALLBACK Option(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG:
-        for (int nBox = IDC_NAME_ONLY; nBox <= IDC_ADD_DROPS; nBox++)
+        for (int nBox = IDC_NAME_ONLY; nBox <= IDC_FOLDERS_TOO; nBox++)
             CheckDlgButton(hDlg, nBox, *Option_Flag(nBox));
         return TRUE;   /* focus on the first tab stop, OK */
 
     case WM_COMMAND:
         switch (wParam) {
         case IDOK:
-            for (int nBox = IDC_NAME_ONLY; nBox <= IDC_ADD_DROPS; nBox++)
+            for (int nBox = IDC_NAME_ONLY; nBox <= IDC_FOLDERS_TOO; nBox++)
                 *Option_Flag(nBox) = (UINT)SendDlgItemMessageA(hDlg, nBox, BM_GETCHECK, 0, 0);
             EndDialog(hDlg, 1);
             break;

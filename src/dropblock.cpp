@@ -66,14 +66,13 @@ void Take_Drop_Block(HDROP hDrop, Name_Intake *pIntake)
 
 /* Replaces the list with the names of the drop, or adds to it those it
    does not hold yet (the option; Shift held while dropping does the
-   other, as in the shell).  Returns the names taken, 0 when the list
-   could take none: the old list then stands. */
-UINT WMDropFiles(WPARAM WParam, HWND)
+   other, as in the shell), and finishes the drop.  Returns the names
+   taken, 0 when the list could take none: the old list then stands. */
+UINT Take_Dropped(HDROP hDrop, BOOL bShift)
 {
-    HDROP hDrop = (HDROP)WParam;
     Name_Intake intake;
 
-    Intake_Begin(&intake, (add_drops_on == 1) != (GetKeyState(VK_SHIFT) < 0));
+    Intake_Begin(&intake, (add_drops_on == 1) != bShift);
     Take_Drop_Block(hDrop, &intake);
     const UINT nTaken = Intake_End(&intake);
     DragFinish(hDrop);
@@ -85,9 +84,21 @@ UINT WMDropFiles(WPARAM WParam, HWND)
     return nTaken;
 }
 
-/* WM_DROPFILES. */
+UINT WMDropFiles(WPARAM WParam, HWND)
+{
+    return Take_Dropped((HDROP)WParam, GetKeyState(VK_SHIFT) < 0);
+}
+
+/* WM_DROPFILES; during a folder's walk the drop waits for its end. */
 void Drop_Intake(HWND hWnd, WPARAM wParam)
 {
+    if (bWalking) {
+        /* The list is being made: never two intakes at once.  A drop past
+           what can wait is finished unread. */
+        if (!Wait_Drop(hWnd, (HDROP)wParam))
+            DragFinish((HDROP)wParam);
+        return;
+    }
     Show_Wait_Cursor();
     Show_Intake(hWnd, WMDropFiles(wParam, hWnd), 0, 0);
 }

@@ -19,6 +19,8 @@ struct Left_Out {
     UINT  nReason[NAME_REASONS];
     UINT  nShown;
     UINT  nUnshown;             /* with a text, but past the ones shown */
+    BOOL  bWalkStopped;         /* a folder's walk stopped: with Esc, */
+    BOOL  bWalkLimit;           /* or at the list's limit */
     WCHAR szNames[LEFT_OUT_SHOWN][LEFT_OUT_CHARS + 2];   /* room for "…" and the NUL */
 };
 static Left_Out leftOut;
@@ -46,6 +48,15 @@ void Note_Left_Out(int nReason, LPCWSTR lpszName, int nName)
     if (n < nName)
         szShown[n++] = 0x2026;   /* … */
     szShown[n] = 0;
+}
+
+/* A folder's walk ended before its end. */
+void Note_Walk_Ended(BOOL bStopped)
+{
+    if (bStopped)
+        leftOut.bWalkStopped = TRUE;
+    else
+        leftOut.bWalkLimit = TRUE;
 }
 
 /* Columns a name takes: a character of the East Asian wide kind (kanji,
@@ -168,6 +179,7 @@ void Intake_Begin(Name_Intake *pIntake, BOOL bAdd)
     pIntake->nWidest = 0;
     pIntake->hLast = 0;
     pIntake->pTable = NULL;
+    pIntake->bInWalk = FALSE;
     if (!bAdd)
         return;
     pIntake->pTable = (Name_Slot *)GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, TABLE_SLOTS * sizeof(Name_Slot));
@@ -197,6 +209,13 @@ BOOL Intake_Name(Name_Intake *pIntake, LPCWSTR lpszName, int nName, BOOL bMustEx
     if (bMustExist && File_Attributes(szName) == INVALID_FILE_ATTRIBUTES) {
         Note_Left_Out(NAME_MISSING, szName, n);
         return TRUE;
+    }
+    if (folder_contents_on == 1 && !pIntake->bInWalk) {
+        /* A folder, not a link to one: its contents in its place. */
+        const DWORD dwAttributes = File_Attributes(szName);
+        if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return Walk_Folder(pIntake, szName, n);
     }
     Name_Slot *pSlot = NULL;
     if (pIntake->pTable) {
@@ -291,16 +310,24 @@ static void Left_Out_MesBox(HWND hWnd, UINT idHeadline, BOOL bAlways)
     UINT nLeftOut = 0;
     for (int i = 0; i < NAME_REASONS; i++)
         nLeftOut += report.nReason[i];
-    if (!nLeftOut && !bAlways)
+    const BOOL bWalkEnded = report.bWalkStopped || report.bWalkLimit;
+    if (!nLeftOut && !bWalkEnded && !bAlways)
         return;
     UpdateWindow(hWnd);
-    static const UINT idReason[NAME_REASONS] = {IDS_LEFT_OUT_NOT_NAME, IDS_LEFT_OUT_MISSING, IDS_LEFT_OUT_LIMIT};
+    static const UINT idReason[NAME_REASONS] = {IDS_LEFT_OUT_NOT_NAME, IDS_LEFT_OUT_MISSING, IDS_LEFT_OUT_LIMIT,
+                                                IDS_LEFT_OUT_UNREADABLE};
     const int nSize = 512 + LEFT_OUT_SHOWN * (LEFT_OUT_CHARS + 3);
     WCHAR szText[nSize];
     WCHAR szLine[256], szCount[12], szCaption[64];
 
     Number_Text(nLeftOut, szCount);
-    Format_Message(idHeadline, szText, nSize, szCount, NULL);
+    szText[0] = 0;
+    if (nLeftOut || bAlways)
+        Format_Message(idHeadline, szText, nSize, szCount, NULL);
+    if (report.bWalkStopped || report.bWalkLimit) {
+        Load_Message(report.bWalkStopped ? IDS_WALK_STOPPED : IDS_WALK_LIMIT, szLine, 256);
+        Append_Text(szText, nSize, szLine + (szText[0] ? 0 : 1));   /* no line break before a first line */
+    }
     for (int i = 0; i < NAME_REASONS; i++) {
         if (!report.nReason[i])
             continue;

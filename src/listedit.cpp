@@ -195,8 +195,9 @@ static STRCMPLOGICALW pStrCmpLogicalW;  /* while a sort runs, where Windows has 
 
 /* Numbers by value ("file2" before "file10"), as the folder window orders
    names, where Windows has it (XP on): loaded from the system folder by
-   its full path, for the sort's length.  The library, or NULL. */
-static HMODULE Load_Logical_Compare(void)
+   its full path, for a sort's length (End_Name_Order lets it go).  The
+   library, or NULL. */
+HMODULE Begin_Name_Order(void)
 {
     pStrCmpLogicalW = NULL;
     char szPath[MAX_PATH + 16];
@@ -210,10 +211,17 @@ static HMODULE Load_Logical_Compare(void)
     return hShlwapi;
 }
 
+void End_Name_Order(HMODULE hShlwapi)
+{
+    pStrCmpLogicalW = NULL;
+    if (hShlwapi)
+        FreeLibrary(hShlwapi);
+}
+
 /* Negative, 0 or positive as a sorts before, with or after b: without
    regard to case, in the user's locale where the logical order is
    missing, by code unit where even that is a stub (Windows 95 and 98). */
-static int Compare_Names(LPCWSTR a, LPCWSTR b)
+int Compare_Names(LPCWSTR a, LPCWSTR b)
 {
     /* What both share, up to the last character in it that is neither an
        ASCII letter nor a digit, cannot order them: the rest decides.  (A
@@ -281,7 +289,7 @@ void Sort_By_Name(HWND hWnd)
         return;
     }
     Drop_Undo();
-    HMODULE hShlwapi = Load_Logical_Compare();
+    HMODULE hShlwapi = Begin_Name_Order();
     int nCount = 0;
     for (HGLOBAL hNode = hFNameTopList; hNode && nCount < n; hNode = String_List_Next(hNode), nCount++) {
         p[nCount].hNode = hNode;
@@ -292,8 +300,7 @@ void Sort_By_Name(HWND hWnd)
             p[nCount].hText = 0;
     }
     Merge_Sort(p, p + nCount, nCount);
-    if (hShlwapi)
-        FreeLibrary(hShlwapi);
+    End_Name_Order(hShlwapi);
     int nFocus = -1;
     for (int i = 0; i < nCount; i++) {
         String_List_Link(i ? p[i - 1].hNode : 0, p[i].hNode);

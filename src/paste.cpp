@@ -87,24 +87,35 @@ static HGLOBAL Clipboard_Text(SIZE_T *pnText, BOOL *pbOutOfMemory)
     return hText;
 }
 
-/* Files copied in a folder window: their drop block, taken as a drop.
-   It stays the clipboard's: read, never finished or freed.  With direct
-   copy on, the files stay on the clipboard beside the names copied, with
-   the drop effect the folder window chose: a Cut can still be completed.
-   Called with the clipboard open; closes it. */
+/* Files copied in a folder window: their drop block, taken as a drop
+   from a copy, with the clipboard closed (a folder's walk may be long).
+   With direct copy on, the files stay on the clipboard beside the names
+   copied, with the drop effect the folder window chose: a Cut can still
+   be completed.  Called with the clipboard open; closes it. */
 static void Paste_Drop_Block(HWND hWnd, HDROP hDrop)
 {
-    Name_Intake intake;
-    Intake_Begin(&intake, add_drops_on == 1);
-    Take_Drop_Block(hDrop, &intake);
-    const UINT nTaken = Intake_End(&intake);
-    HGLOBAL hKeepDrop = 0, hKeepEffect = 0;
-    if (nTaken && direct_copy_on == 1 && (hKeepDrop = Copy_Block(hDrop)) != 0)
+    HGLOBAL hCopy = Copy_Block(hDrop), hKeepEffect = 0;
+    if (hCopy && direct_copy_on == 1)
         hKeepEffect = Copy_Block(GetClipboardData(RegisterClipboardFormatA(SZ_DROP_EFFECT)));
     CloseClipboard();
+    if (!hCopy) {
+        Mem_error_MesBox();
+        return;
+    }
+    Name_Intake intake;
+    Intake_Begin(&intake, add_drops_on == 1);
+    Take_Drop_Block((HDROP)hCopy, &intake);
+    const UINT nTaken = Intake_End(&intake);
+    if (!nTaken || direct_copy_on != 1) {
+        GlobalFree(hCopy);
+        hCopy = 0;
+        if (hKeepEffect)
+            GlobalFree(hKeepEffect);
+        hKeepEffect = 0;
+    }
     if (intake.bOutOfMemory)
         Out_Of_Memory_Box();
-    Show_Intake(hWnd, nTaken, hKeepDrop, hKeepEffect);
+    Show_Intake(hWnd, nTaken, hCopy, hKeepEffect);
 }
 
 /* Paths written as text: read from a copy, with the clipboard closed, for

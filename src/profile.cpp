@@ -16,6 +16,8 @@ static const char KN_quotes[] = "Quotes";
 static const char KN_crlf[]   = "CR_LF";
 static const char KN_url[]    = "File_URL";
 static const char KN_add[]    = "Add_drops";
+static const char KN_contents[] = "Folder_contents";
+static const char KN_folders[] = "Folders_too";
 static const char szIniExt[]  = ".INI";
 
 #define PRO_BUFF_SIZE 256
@@ -208,6 +210,7 @@ void Read_Pro_File(void)
         cy_window_size = DEFAULT_CY;
         direct_copy_on = 1;
         name_only_on = quotes_on = crlf_on = file_url_on = add_drops_on = 0;
+        folder_contents_on = folders_too_on = 0;
         GetProfileFont(szProFName);
         return;
     }
@@ -220,6 +223,8 @@ void Read_Pro_File(void)
     crlf_on = Read_Option(KN_crlf, szFalse) ? 1 : 0;
     file_url_on = Read_Option(KN_url, szFalse) ? 1 : 0;
     add_drops_on = Read_Option(KN_add, szFalse) ? 1 : 0;
+    folder_contents_on = Read_Option(KN_contents, szFalse) ? 1 : 0;
+    folders_too_on = Read_Option(KN_folders, szFalse) ? 1 : 0;
     GetProfileFont(szProFName);
 
     if (File_Attributes(szProFName) == INVALID_FILE_ATTRIBUTES)
@@ -245,6 +250,8 @@ static BOOL Write_Profile(void)
         { APNoption, KN_crlf,   crlf_on == 1 ? szTrue : szFalse },
         { APNoption, KN_url,    file_url_on == 1 ? szTrue : szFalse },
         { APNoption, KN_add,    add_drops_on == 1 ? szTrue : szFalse },
+        { APNoption, KN_contents, folder_contents_on == 1 ? szTrue : szFalse },
+        { APNoption, KN_folders, folders_too_on == 1 ? szTrue : szFalse },
     };
     for (const auto &k : keys)
         if (!Profile_Write(szProFName, k.lpszSection, k.lpszKey, k.lpszValue))

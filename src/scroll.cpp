@@ -46,6 +46,14 @@ void SetupScroll(HWND hWnd)
     nPageMaxLines = Min_Int(yClient / yChar, numlines);
 }
 
+/* The rows painted for a list that is still growing; the bars follow
+   once it is whole (the window system takes long to show a bar). */
+void Set_Line_Count(int LineSize)
+{
+    numlines = LineSize;
+    nPageMaxLines = Min_Int(yClient / yChar, numlines);
+}
+
 void First_Scroll_Initial(HWND hWnd, int LineSize, int MaxWidth)
 {
     numlines = LineSize;

@@ -20,6 +20,8 @@ UINT      quotes_on;
 UINT      crlf_on;
 UINT      file_url_on;
 UINT      add_drops_on;
+UINT      folder_contents_on;
+UINT      folders_too_on;
 int       cx_window_size;
 int       cy_window_size;
 WCHAR     szAppDirectryName[NAME_MAX_CHARS + 1];
@@ -38,9 +40,25 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int cmdS
 
     if (!hPrevInstance && !InitWindowclass(hInstance))
         return 0;
-    if (!CreateMyWindow(hInstance, cmdShow))
+    /* One window for every start: names go to the one open, if there is
+       one; starts take their turns, so that two never both open one. */
+    HGLOBAL hLine;
+    LPCWSTR lpszCmdLine = Wide_Command_Line(&hLine);
+    HANDLE hStart = Begin_Start();
+    if (lpszCmdLine && Line_Has_Names(lpszCmdLine) && Hand_Over_Names(lpszCmdLine)) {
+        End_Start(hStart);
+        if (hLine)
+            GlobalFree(hLine);
         return 0;
-    Command_Line_Files(hWndMain);
+    }
+    const int bCreated = CreateMyWindow(hInstance, cmdShow);
+    End_Start(hStart);
+    if (bCreated)
+        Command_Line_Files(hWndMain, lpszCmdLine);
+    if (hLine)
+        GlobalFree(hLine);
+    if (!bCreated)
+        return 0;
 
     HACCEL hAccel = LoadAcceleratorsA(hInstance, szAppName);
     while (GetMessageA(&msg, NULL, 0, 0)) {
@@ -129,6 +147,11 @@ void Post_Init_Menu(HWND hWnd)
 
 LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    /* Another start asks whether this is a Tamsel32 window (a registered
+       message, so no case of the switch). */
+    if (Is_Hand_Over_Question(message))
+        return Hand_Over_Answer();
+
     switch (message) {
     case WM_CREATE:
         DragAcceptFiles(hWnd, TRUE);
@@ -159,6 +182,12 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
 
     case WM_CLOSE:
+        /* A folder's walk is stopped first, and the window closes after. */
+        if (bWalking) {
+            bStopWalk = TRUE;
+            PostMessageA(hWnd, WM_CLOSE, 0, 0);
+            return 0;
+        }
         /* No drop may arrive while the list is taken down. */
         DragAcceptFiles(hWnd, FALSE);
         End_Edits();
@@ -183,6 +212,10 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
 
     case WM_KEYDOWN:
+        if (bWalking && wParam == VK_ESCAPE) {
+            bStopWalk = TRUE;   /* what was found stays */
+            return 0;
+        }
         if (wm_KEYDOWN_select(hWnd, wParam) || wm_KEYDOWN_scroll(hWnd, wParam, lParam))
             return 0;
         break;
@@ -201,7 +234,17 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
 
     case WM_TIMER:
-        wm_TIMER_select(hWnd);
+        if (wParam == WAITING_TIMER)
+            Take_Waiting(hWnd);
+        else
+            wm_TIMER_select(hWnd);
+        return 0;
+
+    case WM_COPYDATA:
+        return Handed_Names(hWnd, (const COPYDATASTRUCT *)lParam);
+
+    case INTAKE_WAITING:
+        Take_Waiting(hWnd);
         return 0;
 
     case WM_RBUTTONDOWN:
@@ -242,6 +285,13 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 static const char szSaveTitle[]     = "Save Name";
 LRESULT WMCommand(HWND hWnd, WPARAM wParam)
 {
+    /* During a folder's walk the list is being made: a paste waits for its
+       end, help and About may be had, nothing else is done. */
+    if (bWalking && LOWORD(wParam) != IDM_INDEX && LOWORD(wParam) != IDM_USINGHELP && LOWORD(wParam) != IDM_ABOUT) {
+        if (LOWORD(wParam) == IDM_PASTE)
+            Wait_Paste(hWnd);
+        return LOWORD(wParam) == IDM_SAVEOPTION;
+    }
     /* The command in the low word: a menu sends 0 in the high word, an
        accelerator 1. */
     switch (LOWORD(wParam)) {
@@ -371,8 +421,9 @@ void Menu_States(HMENU hMenu)
            paths are looked for only when the user pastes. */
         { IDM_PASTE,       Clipboard_Has_Files() },
     };
+    /* During a folder's walk, all of them wait. */
     for (const auto &item : items)
-        EnableMenuItem(hMenu, item.id, MF_BYCOMMAND | (item.bEnabled ? MF_ENABLED : MF_GRAYED));
+        EnableMenuItem(hMenu, item.id, MF_BYCOMMAND | (item.bEnabled && !bWalking ? MF_ENABLED : MF_GRAYED));
 }
 
 void WMInitMenu(HWND hWnd, HMENU hMenu)

@@ -93,7 +93,8 @@ TEST_F(CommandTest, DialogsShowTheirTextsAndIcons)
     EXPECT_EQ(option, (std::vector<std::string>{"Button:OK", "Button:Cancel", "Button: File Name Only",
                                                 "Button: Direct To Clip Board", "Button: Quotes Around Names",
                                                 "Button: CR LF Between Names", "Button: As File URLs",
-                                                "Button: Add Drops To The List", "Static:"}));
+                                                "Button: Add Drops To The List", "Button: List Folder Contents",
+                                                "Button: Folders Too", "Static:"}));
 }
 
 TEST_F(CommandTest, CopyOptionLabelsFitBesideTheirBoxes)
@@ -110,9 +111,9 @@ TEST_F(CommandTest, CopyOptionLabelsFitBesideTheirBoxes)
             if (GetDlgCtrlID(c) != 0xFFFF && (rc.left < 0 || rc.top < 0 || rc.right > rcDlg.right || rc.bottom > rcDlg.bottom))
                 outside.push_back(GetDlgCtrlID(c));
         }
-        for (HWND c = GetNextDlgTabItem(dlg, GetDlgItem(dlg, IDOK), FALSE); order.size() < 8; c = GetNextDlgTabItem(dlg, c, FALSE))
+        for (HWND c = GetNextDlgTabItem(dlg, GetDlgItem(dlg, IDOK), FALSE); order.size() < 10; c = GetNextDlgTabItem(dlg, c, FALSE))
             order.push_back(GetDlgCtrlID(c));
-        for (int id = IDC_NAME_ONLY; id <= IDC_ADD_DROPS; id++) {
+        for (int id = IDC_NAME_ONLY; id <= IDC_FOLDERS_TOO; id++) {
             HWND box = GetDlgItem(dlg, id);
             char text[64];
             SIZE size = {0, 0};
@@ -128,12 +129,12 @@ TEST_F(CommandTest, CopyOptionLabelsFitBesideTheirBoxes)
         PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
     });
     Command(IDM_COPYOPTION);
-    EXPECT_EQ(spare.size(), 6u);
+    EXPECT_EQ(spare.size(), 8u);
     for (int px : spare)
         EXPECT_GT(px, 8);
     EXPECT_EQ(outside, std::vector<int>{});
     EXPECT_EQ(order, (std::vector<int>{IDCANCEL, IDC_NAME_ONLY, IDC_DIRECT_COPY, IDC_QUOTES, IDC_CRLF, IDC_FILE_URL,
-                                       IDC_ADD_DROPS, IDOK}));
+                                       IDC_ADD_DROPS, IDC_LIST_CONTENTS, IDC_FOLDERS_TOO, IDOK}));
 }
 
 TEST_F(CommandTest, CopyOptionOpensWithTheFlags)
@@ -156,16 +157,18 @@ TEST_F(CommandTest, CopyOptionOpensWithTheFlags)
 TEST_F(CommandTest, CopyOptionOkTakesBothBoxes)
 {
     // Ticked from the keyboard, then Enter: OK is the one default button.
-    DialogAnswerer keys(Keys({VK_TAB, VK_TAB, VK_SPACE, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_SPACE, VK_RETURN}));
+    DialogAnswerer keys(Keys({VK_TAB, VK_TAB, VK_SPACE, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_SPACE, VK_TAB, VK_SPACE,
+                              VK_RETURN}));
     Command(IDM_COPYOPTION);
     Checks seen;
     DialogAnswerer reopen(ReadChecks(&seen, Press(IDCANCEL)));
     Command(IDM_COPYOPTION);
     EXPECT_EQ(name_only_on, 1u);
     EXPECT_EQ(add_drops_on, 1u);
-    EXPECT_EQ(quotes_on + crlf_on + file_url_on, 0u);
+    EXPECT_EQ(folder_contents_on, 1u);
+    EXPECT_EQ(quotes_on + crlf_on + file_url_on + folders_too_on, 0u);
     EXPECT_EQ(seen.nameOnly, (UINT)BST_CHECKED);
-    name_only_on = add_drops_on = 0;
+    name_only_on = add_drops_on = folder_contents_on = 0;
 
     DialogAnswerer answer(ToggleBothThen(Press(IDOK)));
     Command(IDM_COPYOPTION);

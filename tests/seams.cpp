@@ -30,6 +30,7 @@ bool win9x = false;
 bool fakeShellExecute = false, noLogicalCompare = false;
 std::string shellExecuted;
 HGLOBAL clipboardUnicode = 0;
+const char *unreadable = nullptr;
 LCID systemLcid = 0;
 DWORD fileDialogError = 0;
 OPENFILENAMEW *fileDialogRequest = nullptr;
@@ -60,6 +61,7 @@ void Reset()
     win9x = false;
     fakeShellExecute = noLogicalCompare = false;
     clipboardUnicode = 0;
+    unreadable = nullptr;
     systemLcid = 0;
     fileDialogError = 0;
     fileDialogRequest = nullptr;
@@ -149,6 +151,16 @@ WIN9X_STUB(DWORD, GetPrivateProfileStringW, 24, 0,
 WIN9X_STUB(UINT, GetPrivateProfileIntW, 16, 0, (LPCWSTR section, LPCWSTR key, INT def, LPCWSTR file),
            (section, key, def, file));
 WIN9X_STUB(DWORD, GetCurrentDirectoryW, 8, 0, (DWORD n, LPWSTR out), (n, out));
+extern decltype(&FindFirstFileW) real_FindFirstFileW asm(PREFIX "__real_" IMPORT(FindFirstFileW, 8));
+static HANDLE WINAPI SeamFindFirstFileW(LPCWSTR name, LPWIN32_FIND_DATAW data)
+{
+    if (seam::unreadable && Utf8(name, lstrlenW(name)).find(seam::unreadable) != std::string::npos) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return real_FindFirstFileW(name, data);
+}
+SEAM(FindFirstFileW, 8, SeamFindFirstFileW);
 WIN9X_STUB(BOOL, SetCurrentDirectoryW, 4, FALSE, (LPCWSTR dir), (dir));
 
 static HGLOBAL WINAPI SeamGlobalAlloc(UINT uFlags, SIZE_T dwBytes)

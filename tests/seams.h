@@ -49,6 +49,9 @@ extern UINT htmlHelpRefuses;
 // True: the wide file, folder and profile calls are stubs, and the clipboard
 // has no CF_UNICODETEXT, as on Windows 95 and 98.
 extern bool win9x;
+// Non-null: FindFirstFileW refuses a folder whose name holds it, as one
+// without read access.
+extern const char *unreadable;
 // Non-zero: the block GetClipboardData gives for CF_UNICODETEXT.
 extern HGLOBAL clipboardUnicode;
 // True: ShellExecuteW only notes its file and parameters, in UTF-8;

@@ -179,7 +179,7 @@ TEST_F(WindowTest, LeftOutReportIsInTheUsersLanguage)
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);
     DialogAnswerer answer(Press(IDOK));
-    Take_Named_Files(hWndMain, Wide("Tamsel32.exe \"" + kept + "\" \"" + missing + "\"").c_str());
+    Take_Named_Files(hWndMain, Wide("Tamsel32.exe \"" + kept + "\" \"" + missing + "\"").c_str(), FALSE);
     DeleteFileW(Wide(kept).c_str());
     EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{kept});
     ASSERT_EQ(answer.seen.size(), 1u);
@@ -198,7 +198,7 @@ TEST_F(WindowTest, CommandLineNamesAreSplitAsFileNamesAre)
     const std::string dotted = dir + "..\\test_window\\test_window.exe";
     CreateDirectoryA(blanks.c_str(), NULL);
     auto Given = [&](const std::string &args) {
-        Take_Named_Files(hWndMain, Wide("\"C:\\Program Files\\Tamsel32.exe\" " + args).c_str());
+        Take_Named_Files(hWndMain, Wide("\"C:\\Program Files\\Tamsel32.exe\" " + args).c_str(), FALSE);
         return ReadList(hFNameTopList);
     };
     DialogAnswerer answer(Press(IDOK));
@@ -211,6 +211,140 @@ TEST_F(WindowTest, CommandLineNamesAreSplitAsFileNamesAre)
     EXPECT_EQ(Given(dotted + " test_window.exe"), (std::vector<std::string>{exe, exe}));
     EXPECT_EQ(answer.seen.size(), 0u);
     RemoveDirectoryA(blanks.c_str());
+}
+
+// A Unix symbolic link made from inside Wine, which starts Unix programs.
+bool MakeLink(const std::string &target, const std::string &link)
+{
+    typedef char *(CDECL *UNIXNAME)(LPCWSTR);
+    UNIXNAME unixName = (UNIXNAME)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    if (!unixName)
+        return false;
+    std::wstring cmd = L"/bin/ln -s " + Wide(unixName(Wide(target).c_str())) + L" " + Wide(unixName(Wide(link).c_str()));
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    if (!CreateProcessW(L"Z:\\bin\\ln", &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+        return false;
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return GetFileAttributesW(Wide(link).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT;
+}
+
+TEST_F(WindowTest, FolderContentsAreListedDepthFirstWithoutHiddenItemsOrLinks)
+{
+    // Files before folders, each in the folder window's order; hidden and
+    // system items left out; a link to a folder above listed, not
+    // entered; a folder that cannot be read told of; with Folders Too,
+    // each folder before its contents.
+    direct_copy_on = 0;
+    folder_contents_on = 1;
+    const std::string root = ExeDir() + "tree";
+    for (const char *d : {"", "\\sub1", "\\sub1\\deep", "\\sub2", "\\locked"})
+        CreateDirectoryA((root + d).c_str(), NULL);
+    for (const char *f : {"\\b.txt", "\\a.txt", "\\sub1\\file10.txt", "\\sub1\\file2.txt", "\\sub1\\deep\\z.txt",
+                          "\\sub2\\x.txt", "\\.hidden", "\\sys.txt"})
+        WriteFileBytes(root + f, "");
+    SetFileAttributesA((root + "\\sys.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    ASSERT_TRUE(FileExists(root + "\\sub1\\loop") || MakeLink(root, root + "\\sub1\\loop"));
+    seam::unreadable = "locked";
+    DialogAnswerer answer(Press(IDOK));
+    Drop({root + "\\"});
+    std::vector<std::string> names;
+    for (const char *n : {"\\a.txt", "\\b.txt", "\\sub1\\file2.txt", "\\sub1\\file10.txt", "\\sub1\\deep\\z.txt",
+                          "\\sub1\\loop", "\\sub2\\x.txt"})
+        names.push_back(root + n);
+    EXPECT_EQ(ReadList(hFNameTopList), names);
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_NE(answer.seen[0].utf8.find(Said("読めないフォルダー: 1 個", "Folders that cannot be read: 1") + "\n\n" + root +
+                                       "\\locked"), std::string::npos) << answer.seen[0].utf8;
+    folders_too_on = 1;
+    Drop({root});
+    const std::vector<std::string> listed = ReadList(hFNameTopList);
+    EXPECT_EQ(std::vector<std::string>(listed.begin(), listed.begin() + 6),
+              (std::vector<std::string>{root, names[0], names[1], root + "\\locked", root + "\\sub1", names[2]}));
+    EXPECT_EQ(listed.size(), 12u);
+    folders_too_on = 0;
+
+    // A long walk: Esc stops it and keeps what was found; a drop made
+    // meanwhile waits for its end.
+    const std::string many = ExeDir() + "many";
+    CreateDirectoryA(many.c_str(), NULL);
+    for (int i = 0; i < 200; i++)
+        WriteFileBytes(many + "\\" + std::to_string(i), "");
+    PostMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropW({"C:\\later.txt"}), 0);
+    PostMessageA(hWndMain, WM_KEYDOWN, VK_ESCAPE, 1);
+    Drop({many});
+    ASSERT_EQ(answer.seen.size(), 3u);
+    EXPECT_NE(answer.seen[2].utf8.find(Said("Esc で", "stopped with Esc")), std::string::npos) << answer.seen[2].utf8;
+    EXPECT_GT(TotalNumberOfFiles, 0u);
+    for (DWORD end = GetTickCount() + 3000; TotalNumberOfFiles != 1 && GetTickCount() < end; Sleep(20))
+        Pump();   // the drop waited for the walk, then for its box
+    EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{"C:\\later.txt"});
+    EXPECT_EQ(TotalNumberOfFiles, 1u);
+    seam::unreadable = nullptr;
+    folder_contents_on = 0;
+}
+
+// A window of another program under the program's class name: it answers
+// as any window does, then hangs.
+bool strangerGotThem;
+LRESULT CALLBACK StrangerProc(HWND h, UINT m, WPARAM wp, LPARAM lp)
+{
+    strangerGotThem |= m == WM_COPYDATA;
+    return DefWindowProcA(h, m, wp, lp);
+}
+DWORD WINAPI Stranger(void *ready)
+{
+    HWND w = CreateWindowExA(0, "Tamsel32", "Tamsel32", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+    SetWindowLongPtrA(w, GWLP_WNDPROC, (LONG_PTR)StrangerProc);
+    SetEvent(ready);
+    MSG msg;
+    for (DWORD end = GetTickCount() + 1500; GetTickCount() < end; Sleep(10))
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    Sleep(3500);   // hung, past the time a start waits for an answer
+    DestroyWindow(w);
+    return 0;
+}
+
+TEST_F(WindowTest, NamesOfAnotherStartGoToTheOpenWindowOnly)
+{
+    // The names, relative to the other start's folder, reach this window,
+    // not a window of another program under the same class name, nor one
+    // that does not answer; they wait while a box of this window is open.
+    direct_copy_on = 0;
+    const std::string dir = ExeDir();
+    strangerGotThem = false;
+    HANDLE ready = CreateEventA(NULL, TRUE, FALSE, NULL);
+    HANDLE stranger = CreateThread(NULL, 0, Stranger, ready, 0, NULL);
+    WaitForSingleObject(ready, 5000);
+    SetCurrentDirectoryA(dir.c_str());
+    EXPECT_TRUE(Hand_Over_Names(L"Tamsel32.exe test_window.exe"));
+    SetCurrentDirectoryA("C:\\");
+    Pump();
+    EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{dir + "test_window.exe"});
+    Sleep(1600);
+    const DWORD start = GetTickCount();
+    std::vector<std::string> during;
+    DialogAnswerer answer([&](HWND box) {
+        Hand_Over_Names(Wide("Tamsel32.exe " + dir + "test_window.exe " + dir).c_str());
+        for (int i = 0; i < 10; i++, Sleep(50))
+            Pump();
+        during = ReadList(hFNameTopList);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageA(hWndMain, WM_COMMAND, IDM_ABOUT, 0);
+    EXPECT_LT(GetTickCount() - start, 5000u) << "the window that does not answer is passed over";
+    EXPECT_EQ(during, std::vector<std::string>{dir + "test_window.exe"});
+    for (DWORD end = GetTickCount() + 3000; TotalNumberOfFiles != 2 && GetTickCount() < end; Sleep(50))
+        Pump();
+    EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{dir + "test_window.exe", dir.substr(0, dir.size() - 1)}));
+    EXPECT_FALSE(strangerGotThem);
+    WaitForSingleObject(stranger, 10000);
+    CloseHandle(stranger);
+    CloseHandle(ready);
 }
 
 TEST_F(WindowTest, DropWithoutItemsKeepsTheList)

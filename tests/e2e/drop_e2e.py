@@ -214,6 +214,32 @@ def check_command_line(program, named, yen):
     expect(wid is not None and close_program(wid, proc), 'Alt+F4 ends it')
 
 
+def check_hand_over(program, paths):
+    """Starts with names while a window is open (Send To three times in a
+    row, with Add Drops To The List on): each hands its names to the one
+    window and ends; no second window opens, and no name is lost."""
+    ini = os.path.join(os.path.dirname(program), 'Tamsel32.INI')
+    with open(ini, 'wb') as f:
+        f.write(b'[Option]\r\nDirect_copy=FALSE\r\nAdd_drops=TRUE\r\n')
+    wine = os.environ.get('TAMSEL_WINE', 'wine')
+    first = subprocess.Popen([wine, program], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wid = find_main('Tamsel32$')
+    starts = [subprocess.Popen([wine, program, p], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) for p in paths]
+    ended = True
+    for start in starts:
+        try:
+            start.wait(timeout=DEADLINE)
+        except subprocess.TimeoutExpired:
+            ended = False
+            start.kill()
+    mains = [w for w, _, owner, _ in windows() if owner is None]
+    expect(wid is not None and caption_becomes(wid, len(paths)) and ended and len(mains) == 1,
+           'three starts with names hand them all to the one open window, and end')
+    if wid:
+        close_program(wid, first)
+    os.remove(ini)
+
+
 def check_paste(wid, paths):
     """Files copied in a file manager (text/uri-list on the X clipboard, a
     drop block to Wine): Ctrl+V takes them, and their names replace them."""
@@ -328,6 +354,7 @@ def main():
         check_paste(wid, paths[:2])
         expect(close_program(wid, proc), 'Alt+F4 ends it')
         check_run_command(paths[1:3])
+        check_hand_over(program, paths[3:6])
     finally:
         xdotool('search', '--class', 'tamsel32.exe', 'windowclose')
         try:
