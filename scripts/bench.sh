@@ -19,7 +19,7 @@ for b in $builds; do
     echo "== Running the $b benchmark"
     "$TAMSEL_WINE" "$BUILD/$b/bench/tamsel_bench.exe" "$BUILD/$b/bench/bench.dat" | tr -d '\r' \
         > "$BUILD/$b/bench/bench.txt"
-    sed -n '/^peak WS growth/,$p' "$BUILD/$b/bench/bench.txt" | sed "s/^/  $b  /"
+    sed -n '/^1000 names/,+1p; /^peak WS growth/,$p' "$BUILD/$b/bench/bench.txt" | sed "s/^/  $b  /"
 done
 
 echo "== Milliseconds, the median of each size's runs, the builds side by side"

@@ -27,15 +27,8 @@ static HTMLHELPW Html_Help(void)
 {
     if (!bHtmlHelpTried) {
         bHtmlHelpTried = TRUE;
-        /* By its full path in the system folder: hhctrl.ocx is no known
-           DLL, so by its bare name one planted beside the program (in a
-           Downloads folder, say) would be loaded and run instead. */
-        char szPath[MAX_PATH + 16];
-        const UINT nDir = GetSystemDirectoryA(szPath, MAX_PATH);
-        if (nDir == 0 || nDir >= MAX_PATH)
-            return NULL;
-        lstrcatA(szPath, "\\hhctrl.ocx");
-        HMODULE hHelp = LoadLibraryA(szPath);
+        /* hhctrl.ocx is no known DLL. */
+        HMODULE hHelp = Load_System_Library("hhctrl.ocx");
         if (hHelp)
             pHtmlHelpW = (HTMLHELPW)(void *)GetProcAddress(hHelp, "HtmlHelpW");
     }

@@ -200,12 +200,7 @@ static STRCMPLOGICALW pStrCmpLogicalW;  /* while a sort runs, where Windows has 
 HMODULE Begin_Name_Order(void)
 {
     pStrCmpLogicalW = NULL;
-    char szPath[MAX_PATH + 16];
-    const UINT nDir = GetSystemDirectoryA(szPath, MAX_PATH);
-    if (nDir == 0 || nDir >= MAX_PATH)
-        return NULL;
-    lstrcatA(szPath, "\\shlwapi.dll");
-    HMODULE hShlwapi = LoadLibraryA(szPath);
+    HMODULE hShlwapi = Load_System_Library("shlwapi.dll");
     if (hShlwapi)
         pStrCmpLogicalW = (STRCMPLOGICALW)(void *)GetProcAddress(hShlwapi, "StrCmpLogicalW");
     return hShlwapi;

@@ -24,6 +24,21 @@ static const char szIniExt[]  = ".INI";
 #define DEFAULT_CX    280
 #define DEFAULT_CY    200
 
+/* A DLL of the system folder, by its full path: one outside the system's
+   known DLLs would otherwise be looked for beside the program first, where
+   one planted (in a Downloads folder, say) would be loaded and run.
+   NULL where it cannot be had. */
+HMODULE Load_System_Library(LPCSTR lpszName)
+{
+    char szPath[MAX_PATH + 32];
+    const UINT nDir = GetSystemDirectoryA(szPath, MAX_PATH);
+    if (nDir == 0 || nDir >= MAX_PATH || lstrlenA(lpszName) > 30)
+        return NULL;
+    szPath[nDir] = '\\';
+    lstrcpyA(szPath + nDir + 1, lpszName);
+    return LoadLibraryA(szPath);
+}
+
 /* ---- The profile's calls.  The path is UTF-16, so that a folder of any
    name works whatever the code page; keys and values stay in the code
    page, as the file holds them.  Windows 95 and 98 have only the ANSI
