@@ -249,6 +249,7 @@ struct Sort_Entry {
     HGLOBAL hNode, hText;
     LPCWSTR lpszName;           /* locked while the sort runs */
     int     nRow;               /* where it stood */
+    BOOL    bSelected;          /* and whether it was selected there */
 };
 
 /* A stable merge sort of n entries, with pTemp as large. */
@@ -289,6 +290,7 @@ void Sort_By_Name(HWND hWnd)
     for (HGLOBAL hNode = hFNameTopList; hNode && nCount < n; hNode = String_List_Next(hNode), nCount++) {
         p[nCount].hNode = hNode;
         p[nCount].nRow = nCount;
+        p[nCount].bSelected = Row_Selected(nCount);
         const LPCWSTR lpszName = String_List_Lock(hNode, &p[nCount].hText);
         p[nCount].lpszName = lpszName ? lpszName : L"";
         if (!lpszName)
@@ -297,21 +299,18 @@ void Sort_By_Name(HWND hWnd)
     Merge_Sort(p, p + nCount, nCount);
     End_Name_Order(hShlwapi);
     int nFocus = -1;
+    Clear_Selection();
     for (int i = 0; i < nCount; i++) {
         String_List_Link(i ? p[i - 1].hNode : 0, p[i].hNode);
         if (p[i].nRow == nFocusRow)
             nFocus = i;
-        /* Whether it was selected, kept where the copy of the entries was. */
-        p[nCount + i].nRow = Row_Selected(p[i].nRow);
+        Select_Row(i, p[i].bSelected);
         if (p[i].hText)
             GlobalUnlock(p[i].hText);
     }
     String_List_Link(p[nCount - 1].hNode, 0);
     hFNameTopList = p[0].hNode;
     Forget_Top_Node();
-    Clear_Selection();
-    for (int i = 0; i < nCount; i++)
-        Select_Row(i, p[nCount + i].nRow);
     GlobalFree((HGLOBAL)p);
     Set_Focus_Row(nFocus);
     Show_Edited_List(hWnd, TRUE);
