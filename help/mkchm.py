@@ -60,6 +60,13 @@ def page_name(context):
     return context + '.htm'
 
 
+def sitemap_value(text):
+    """A title or keyword as a value in the contents or the index.  HTML
+    Help reads the named entities there, and no numeric one: an apostrophe
+    stays itself, and the double quotes around the value need &quot;."""
+    return html.escape(text, quote=False).replace('"', '&quot;')
+
+
 def paragraph_html(text):
     """A paragraph with its jumps as links; the rest escaped."""
     out = []
@@ -85,7 +92,7 @@ def build(source, out_chm, work):
               PAGE.format(title=html.escape(title), paragraphs='\n'.join(paragraph_html(p) for p in paras)))
 
     write(os.path.join(work, 'TAMSEL.hhc'), SITEMAP.format(entries='\n'.join(
-        ENTRY.format(name=html.escape(title), targets=TARGET.format(page=page_name(context)))
+        ENTRY.format(name=sitemap_value(title), targets=TARGET.format(page=page_name(context)))
         for context, title, _ in topics)))
     titles = {context: title for context, title, _ in topics}
     index = keywords(source)
@@ -93,8 +100,8 @@ def build(source, out_chm, work):
     for word in sorted(index, key=str.lower):
         contexts = index[word]
         targets = (TARGET.format(page=page_name(contexts[0])) if len(contexts) == 1 else
-                   ''.join(NAMED_TARGET.format(title=html.escape(titles[c]), page=page_name(c)) for c in contexts))
-        entries.append(ENTRY.format(name=html.escape(word), targets=targets))
+                   ''.join(NAMED_TARGET.format(title=sitemap_value(titles[c]), page=page_name(c)) for c in contexts))
+        entries.append(ENTRY.format(name=sitemap_value(word), targets=targets))
     write(os.path.join(work, 'TAMSEL.hhk'), SITEMAP.format(entries='\n'.join(entries)))
 
     first = page_name(topics[0][0])

@@ -15,12 +15,12 @@
 /* Joins the pieces of the list's names as the copy puts them, each in
    the form the options ask for: the first piece always, each later one
    after the separator (CR LF where the option asks for it) unless it is
-   empty.  With lpszText NULL it only measures, and stops once past
-   COPY_MAX_CHARS, so that no count can wrap; otherwise lpszText must
-   hold the measured length and its terminator.  A node that cannot be
-   read counts as an empty name.  With bSelection, only the rows
-   selected, in list order.  Returns the length in characters. */
-static SIZE_T Join_Names(LPWSTR lpszText, BOOL bSelection)
+   empty.  With bSelection, only the rows selected, in list order.  The
+   text goes into lpszText while it fits in nRoom characters with its
+   terminator; past that the rest is only measured, up to just past
+   COPY_MAX_CHARS, so that no count can wrap.  A node that cannot be read
+   counts as an empty name.  Returns the text's whole length. */
+static SIZE_T Join_Into(LPWSTR lpszText, SIZE_T nRoom, BOOL bSelection)
 {
     LPCWSTR lpszToken = crlf_on == 1 ? L"\r\n" : szToken;
     const SIZE_T nToken = (SIZE_T)lstrlenW(lpszToken);
@@ -28,20 +28,26 @@ static SIZE_T Join_Names(LPWSTR lpszText, BOOL bSelection)
     BOOL bFirst = TRUE;
 
     int nRow = 0;
-    for (HGLOBAL hNode = hFNameTopList; hNode && (lpszText || nTotal <= COPY_MAX_CHARS);
-         hNode = String_List_Next(hNode), nRow++) {
-        if (bSelection && !Row_Selected(nRow))
+    for (HGLOBAL hNode = hFNameTopList, hNext; hNode && nTotal <= COPY_MAX_CHARS; hNode = hNext, nRow++) {
+        if (bSelection && !Row_Selected(nRow)) {
+            hNext = String_List_Next(hNode);
             continue;
-        HGLOBAL hName;
-        LPCWSTR lpszName = String_List_Lock(hNode, &hName);
-        LPCWSTR lpszPiece = lpszName ? Name_Piece(lpszName) : L"";
-        if (!bFirst && lpszPiece[0]) {
-            if (lpszText)
-                memcpy(lpszText + nTotal, lpszToken, nToken * sizeof(WCHAR));
-            nTotal += nToken;
         }
-        if (bFirst || lpszPiece[0])   /* an empty later piece goes with its separator */
-            nTotal += Name_Form(lpszPiece, lpszText ? lpszText + nTotal : NULL);
+        HGLOBAL hName;
+        LPCWSTR lpszName = String_List_Lock_Next(hNode, &hName, &hNext);
+        LPCWSTR lpszPiece = lpszName ? Name_Piece(lpszName) : L"";
+        if (bFirst || lpszPiece[0]) {   /* an empty later piece goes with its separator */
+            const SIZE_T nSeparator = bFirst ? 0 : nToken;
+            const int nPiece = lstrlenW(lpszPiece);
+            const SIZE_T nForm = Name_Form(lpszPiece, nPiece, NULL);
+            if (lpszText && nTotal + nSeparator + nForm < nRoom) {
+                memcpy(lpszText + nTotal, lpszToken, nSeparator * sizeof(WCHAR));
+                Name_Form(lpszPiece, nPiece, lpszText + nTotal + nSeparator);
+            } else {
+                lpszText = NULL;   /* full: measured on */
+            }
+            nTotal += nSeparator + nForm;
+        }
         bFirst = FALSE;
         if (lpszName)
             GlobalUnlock(hName);
@@ -49,6 +55,37 @@ static SIZE_T Join_Names(LPWSTR lpszText, BOOL bSelection)
     if (lpszText)
         lpszText[nTotal] = 0;
     return nTotal;
+}
+
+/* The copy's text in a movable block of its own, *pnLength its length in
+   characters: one walk of the list into a block as large as most lists
+   need, cut to the text after; a longer text is measured on and joined
+   again into a block of its size.  0 when memory runs out or the text
+   would pass COPY_MAX_CHARS. */
+static HGLOBAL Join_Names(BOOL bSelection, SIZE_T *pnLength)
+{
+    SIZE_T nRoom = (SIZE_T)TotalNumberOfFiles * 128 + 256;
+    for (int nTry = 0; nTry < 2; nTry++) {
+        HGLOBAL hText = GlobalAlloc(GMEM_MOVEABLE, nRoom * sizeof(WCHAR));
+        LPWSTR lpszText = hText ? (LPWSTR)GlobalLock(hText) : NULL;
+        if (!lpszText) {
+            if (hText)
+                GlobalFree(hText);
+            return 0;
+        }
+        const SIZE_T nLength = Join_Into(lpszText, nRoom, bSelection);
+        GlobalUnlock(hText);
+        if (nLength < nRoom) {
+            GlobalReAlloc(hText, (nLength + 1) * sizeof(WCHAR), 0);   /* only ever smaller: it stays where it is */
+            *pnLength = nLength;
+            return hText;
+        }
+        GlobalFree(hText);
+        if (nLength > COPY_MAX_CHARS)
+            return 0;
+        nRoom = nLength + 1;
+    }
+    return 0;
 }
 
 /* Clipboard managers, history and remote-desktop helpers hold the
@@ -128,15 +165,11 @@ int Copy_Clipboard(HWND hWnd)
    clipboard's from then on, or freed. */
 int Copy_List(HWND hWnd, BOOL bSelection, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
 {
-    /* Measured first, so that the block is allocated once at the text's
-       exact size: growing a block of megabytes name by name would copy it
-       over and over. */
-    const SIZE_T nLength = Join_Names(NULL, bSelection);
-    HGLOBAL hWide = nLength <= COPY_MAX_CHARS ? GlobalAlloc(GMEM_MOVEABLE, (nLength + 1) * sizeof(WCHAR)) : 0;
+    SIZE_T nLength = 0;
+    HGLOBAL hWide = Join_Names(bSelection, &nLength);
     LPWSTR lpszWide = hWide ? (LPWSTR)GlobalLock(hWide) : NULL;
     HGLOBAL hText = 0;
     if (lpszWide) {
-        Join_Names(lpszWide, bSelection);
         hText = Ansi_Text(lpszWide, nLength);
         GlobalUnlock(hWide);
     }

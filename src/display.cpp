@@ -97,6 +97,28 @@ void DrawFileName(HWND hWnd)
     EndPaint(hWnd, &ps);
 }
 
+/* The caption and the scroll bars follow the list, the view at the top
+   (bToTop) or where it was, and the window is painted once for all of
+   it: alone, each repaints the window's frame at once, which costs more
+   than the change itself. */
+void Show_List_Size(HWND hWnd, BOOL bToTop)
+{
+    const BOOL bVisible = IsWindowVisible(hWnd);   /* redrawing back on would show a hidden one */
+    if (bVisible)
+        SendMessageA(hWnd, WM_SETREDRAW, FALSE, 0);
+    CaptionFileOpen(hWnd, TotalNumberOfFiles);
+    if (bToTop) {
+        First_Scroll_Initial(hWnd, (int)TotalNumberOfFiles, maxfile_name_length);
+    } else {
+        numlines = (int)TotalNumberOfFiles;
+        maxwidth = maxfile_name_length;
+        SetupScroll(hWnd);
+    }
+    if (bVisible)
+        SendMessageA(hWnd, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(hWnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+}
+
 void CaptionFileOpen(HWND hWnd, UINT Total_file)
 {
     char buf[256];

@@ -92,13 +92,9 @@ UINT WMDropFiles(WPARAM WParam, HWND)
 /* WM_DROPFILES; during a folder's walk the drop waits for its end. */
 void Drop_Intake(HWND hWnd, WPARAM wParam)
 {
-    if (bWalking) {
-        /* The list is being made: never two intakes at once.  A drop past
-           what can wait is finished unread. */
-        if (!Wait_Drop(hWnd, (HDROP)wParam))
-            DragFinish((HDROP)wParam);
+    /* While a folder's walk makes the list, never two intakes at once. */
+    if (Wait_Drop(hWnd, (HDROP)wParam))
         return;
-    }
     Show_Wait_Cursor();
     Show_Intake(hWnd, WMDropFiles(wParam, hWnd), 0, 0);
 }

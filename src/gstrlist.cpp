@@ -103,6 +103,18 @@ LPCWSTR String_List_Lock(HGLOBAL hFNameList, HGLOBAL *phText)
     return *phText ? (LPCWSTR)GlobalLock(*phText) : NULL;
 }
 
+LPCWSTR String_List_Lock_Next(HGLOBAL hFNameList, HGLOBAL *phText, HGLOBAL *phNext)
+{
+    *phNext = 0;
+    NameList *pNode = hFNameList ? (NameList *)GlobalLock(hFNameList) : NULL;
+    if (!pNode)
+        return NULL;
+    *phText = pNode->hfilename;
+    *phNext = pNode->hnext;
+    GlobalUnlock(hFNameList);
+    return *phText ? (LPCWSTR)GlobalLock(*phText) : NULL;
+}
+
 int String_List_Read(HGLOBAL hFNameList, LPWSTR string_buff, int nSize)
 {
     HGLOBAL hText;

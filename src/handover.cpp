@@ -13,8 +13,8 @@
 static const char szHandOverMessage[] = "Tamsel32 Names Handed Over";
 static const char szStartMutex[] = "Tamsel32 Start";
 #define HAND_OVER_ANSWER 0x54534C32     /* also the mark of the names' WM_COPYDATA */
-#define ASK_MS           3000           /* a window that does not answer in time is passed over */
-#define HAND_MS          10000
+#define HAND_OVER_MS     3000           /* the whole hand-over, however many windows answer */
+#define ASK_MS           1000           /* a window's answer: a Tamsel32 window gives it at once */
 #define START_WAIT_MS    15000          /* a start that hangs holds no other for longer */
 
 /* Starts one at a time: a start that finds no window opens one before the
@@ -88,20 +88,30 @@ BOOL Hand_Over_Names(LPCWSTR lpszCmdLine)
 
     ALLOWSETFOREGROUNDWINDOW pAllow = (ALLOWSETFOREGROUNDWINDOW)(void *)
         GetProcAddress(GetModuleHandleA("user32.dll"), "AllowSetForegroundWindow");
+    /* One deadline for every window asked: past it, this start opens a
+       window of its own rather than keep the user waiting. */
+    const DWORD dwStart = GetTickCount();
     BOOL bTaken = FALSE;
     for (HWND hWnd = NULL; !bTaken && (hWnd = FindWindowExA(NULL, hWnd, szAppName, NULL)) != NULL; ) {
         DWORD_PTR dwAnswer = 0;
-        if (!SendMessageTimeoutA(hWnd, uHandOver, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, ASK_MS, &dwAnswer) ||
+        DWORD dwSpent = GetTickCount() - dwStart;
+        if (dwSpent >= HAND_OVER_MS)
+            break;
+        const DWORD dwAsk = HAND_OVER_MS - dwSpent < ASK_MS ? HAND_OVER_MS - dwSpent : ASK_MS;
+        if (!SendMessageTimeoutA(hWnd, uHandOver, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, dwAsk, &dwAnswer) ||
             dwAnswer != HAND_OVER_ANSWER)
             continue;
+        dwSpent = GetTickCount() - dwStart;
+        if (dwSpent >= HAND_OVER_MS)
+            break;
         /* The open window may come to the front: this start was the
            user's last input. */
         DWORD dwProcess = 0;
         GetWindowThreadProcessId(hWnd, &dwProcess);
         if (pAllow)
             pAllow(dwProcess);
-        bTaken = SendMessageTimeoutA(hWnd, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_ABORTIFHUNG | SMTO_BLOCK, HAND_MS,
-                                     &dwAnswer) && dwAnswer == TRUE;
+        bTaken = SendMessageTimeoutA(hWnd, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                     HAND_OVER_MS - dwSpent, &dwAnswer) && dwAnswer == TRUE;
     }
     GlobalUnlock(hData);
     GlobalFree(hData);
@@ -113,20 +123,30 @@ BOOL Hand_Over_Names(LPCWSTR lpszCmdLine)
 #define WAIT_NAMES  0       /* names handed over: "S" or "-", the folder, NUL, the line, NUL */
 #define WAIT_DROP   1       /* a drop block, finished once taken */
 #define WAIT_PASTE  2       /* Edit > Paste */
-#define MAX_WAITING 64
 
 struct Waiting {
     int     nKind;
     HGLOBAL hData;
     BOOL    bShift;
 };
-static Waiting aWaiting[MAX_WAITING];
-static int nWaiting;
+/* What waits, from aWaiting[nFirstWaiting] to aWaiting[nWaiting - 1]: a
+   block that grows as needed, so that nothing handed over is turned away. */
+static Waiting *aWaiting;
+static UINT nWaitingRoom, nFirstWaiting, nWaiting;
 
 static BOOL Wait_For(HWND hWnd, int nKind, HGLOBAL hData, BOOL bShift)
 {
-    if (nWaiting == MAX_WAITING)
-        return FALSE;
+    if (nFirstWaiting == nWaiting)
+        nFirstWaiting = nWaiting = 0;
+    if (nWaiting == nWaitingRoom) {
+        const UINT nRoom = nWaitingRoom ? 2 * nWaitingRoom : 16;
+        Waiting *aGrown = aWaiting ? (Waiting *)GlobalReAlloc((HGLOBAL)aWaiting, nRoom * sizeof(Waiting), GMEM_MOVEABLE)
+                                   : (Waiting *)GlobalAlloc(GMEM_FIXED, nRoom * sizeof(Waiting));
+        if (!aGrown)
+            return FALSE;
+        aWaiting = aGrown;
+        nWaitingRoom = nRoom;
+    }
     aWaiting[nWaiting].nKind = nKind;
     aWaiting[nWaiting].hData = hData;
     aWaiting[nWaiting++].bShift = bShift;
@@ -168,21 +188,33 @@ LRESULT Handed_Names(HWND hWnd, const COPYDATASTRUCT *pData)
     return TRUE;
 }
 
-/* A drop during a folder's walk: kept, unfinished, for after it. */
+/* A drop or a paste during a folder's walk: kept (a drop unfinished)
+   for after it.  FALSE when no walk runs; where memory runs out, the
+   drop is finished unread and the user told so. */
 BOOL Wait_Drop(HWND hWnd, HDROP hDrop)
 {
-    return bWalking && Wait_For(hWnd, WAIT_DROP, (HGLOBAL)hDrop, GetKeyState(VK_SHIFT) < 0);
+    if (!bWalking)
+        return FALSE;
+    if (!Wait_For(hWnd, WAIT_DROP, (HGLOBAL)hDrop, GetKeyState(VK_SHIFT) < 0)) {
+        DragFinish(hDrop);
+        Mem_error_MesBox();
+    }
+    return TRUE;
 }
 
 BOOL Wait_Paste(HWND hWnd)
 {
-    return bWalking && Wait_For(hWnd, WAIT_PASTE, 0, FALSE);
+    if (!bWalking)
+        return FALSE;
+    if (!Wait_For(hWnd, WAIT_PASTE, 0, FALSE))
+        Mem_error_MesBox();
+    return TRUE;
 }
 
 static BOOL CALLBACK Find_Box(HWND hWnd, LPARAM lParam)
 {
     char szClass[16];
-    if (IsWindowVisible(hWnd) && GetClassNameA(hWnd, szClass, sizeof szClass) && !lstrcmpA(szClass, "#32770")) {
+    if (GetClassNameA(hWnd, szClass, sizeof szClass) && !lstrcmpA(szClass, "#32770")) {
         *(BOOL *)lParam = TRUE;
         return FALSE;
     }
@@ -190,7 +222,10 @@ static BOOL CALLBACK Find_Box(HWND hWnd, LPARAM lParam)
 }
 
 /* A box of the program's is open: a message, a dialog, a file or font
-   chooser.  Nothing is taken into the list meanwhile. */
+   chooser.  Nothing is taken into the list meanwhile.  A box counts from
+   its creation: a modal box is shown only once its loop first finds no
+   message waiting, and names taken before that would change the list
+   under it. */
 static BOOL Box_Is_Open(void)
 {
     BOOL bOpen = FALSE;
@@ -222,13 +257,12 @@ static void Take_Handed(HWND hWnd, HGLOBAL hNames, BOOL bShift)
    in a moment. */
 void Take_Waiting(HWND hWnd)
 {
-    while (nWaiting) {
+    while (nFirstWaiting < nWaiting) {
         if (bWalking || Box_Is_Open()) {
             SetTimer(hWnd, WAITING_TIMER, 250, NULL);
             return;
         }
-        const Waiting next = aWaiting[0];
-        memmove(aWaiting, aWaiting + 1, (size_t)--nWaiting * sizeof(Waiting));
+        const Waiting next = aWaiting[nFirstWaiting++];
         if (next.nKind == WAIT_NAMES) {
             Take_Handed(hWnd, next.hData, next.bShift);
             GlobalFree(next.hData);
@@ -240,4 +274,21 @@ void Take_Waiting(HWND hWnd)
         }
     }
     KillTimer(hWnd, WAITING_TIMER);
+    End_Waiting();
+}
+
+/* Lets go of what waits, the block that holds it with it: the queue has
+   run dry, or the window closes. */
+void End_Waiting(void)
+{
+    for (; nFirstWaiting < nWaiting; nFirstWaiting++) {
+        if (aWaiting[nFirstWaiting].nKind == WAIT_NAMES)
+            GlobalFree(aWaiting[nFirstWaiting].hData);
+        else if (aWaiting[nFirstWaiting].nKind == WAIT_DROP)
+            DragFinish((HDROP)aWaiting[nFirstWaiting].hData);
+    }
+    if (aWaiting)
+        GlobalFree((HGLOBAL)aWaiting);
+    aWaiting = NULL;
+    nWaitingRoom = nFirstWaiting = nWaiting = 0;
 }

@@ -66,9 +66,17 @@ static BOOL Show_Html_Help(HWND hWnd, UINT uCommand, LPCWSTR lpszTopic)
 }
 
 /* The older viewer, wide where it can be; Windows 95 and 98 have only
-   the ANSI call, and a path their code page holds. */
+   the ANSI call, and a path their code page holds.  The viewer opens its
+   file with OpenFile, whose path holds 127 characters: a longer path goes
+   in its short form, where that is short enough. */
 static void Win_Help(HWND hWnd, LPCWSTR lpszPath, UINT uCommand)
 {
+    WCHAR szShort[OFS_MAXPATHNAME];
+    if (lstrlenW(lpszPath) >= OFS_MAXPATHNAME) {
+        const DWORD nShort = GetShortPathNameW(lpszPath, szShort, OFS_MAXPATHNAME);
+        if (nShort > 0 && nShort < OFS_MAXPATHNAME)
+            lpszPath = szShort;
+    }
     char szPath[MAX_PATH];
     SetLastError(0);
     if (!WinHelpW(hWnd, lpszPath, uCommand, 0) && Ansi_Instead(lpszPath, szPath))

@@ -64,8 +64,11 @@ void Note_Walk_Ended(BOOL bStopped)
    emoji among them) is about two average characters wide. */
 int Name_Columns(LPCWSTR lpszName, int nName)
 {
+    /* Most names hold no such character: those are counted at once. */
     int nColumns = 0;
-    for (int i = 0; i < nName; i++) {
+    while (nColumns < nName && lpszName[nColumns] < 0x1100)
+        nColumns++;
+    for (int i = nColumns; i < nName; i++) {
         const WCHAR c = lpszName[i];
         const BOOL bWide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
                            (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
@@ -76,16 +79,6 @@ int Name_Columns(LPCWSTR lpszName, int nName)
             i++;
     }
     return nColumns;
-}
-
-/* No Windows file name holds a character below U+0020: a name that does
-   would split the copied text into false lines. */
-static BOOL Has_Control_Character(LPCWSTR lpszName, int nName)
-{
-    for (int i = 0; i < nName; i++)
-        if (lpszName[i] < 0x20)
-            return TRUE;
-    return FALSE;
 }
 
 /* ---- The names an adding intake finds listed: a table by a hash of the
@@ -180,6 +173,7 @@ void Intake_Begin(Name_Intake *pIntake, BOOL bAdd)
     pIntake->hLast = 0;
     pIntake->pTable = NULL;
     pIntake->bInWalk = FALSE;
+    pIntake->hRunFirst = pIntake->hAfter = 0;
     if (!bAdd)
         return;
     pIntake->pTable = (Name_Slot *)GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, TABLE_SLOTS * sizeof(Name_Slot));
@@ -192,6 +186,62 @@ void Intake_Begin(Name_Intake *pIntake, BOOL bAdd)
     pIntake->nWidest = maxfile_name_length;
 }
 
+/* ---- A walk that adds to the list puts its new names where they stand
+   among those listed already, in the walk's order: a folder listed once
+   as its files and listed again with Folders Too gets each folder's row
+   before its files, not at the end ---- */
+
+/* Moves the nodes hFirst to hLast, the list's end, to before hBefore. */
+static void Move_End_Before(Name_Intake *pIntake, HGLOBAL hFirst, HGLOBAL hBefore)
+{
+    const HGLOBAL hKept = String_List_Back(hFirst), hAbove = String_List_Back(hBefore);
+    String_List_Link(hKept, 0);
+    String_List_Link(hAbove, hFirst);
+    String_List_Link(pIntake->hLast, hBefore);
+    if (!hAbove)
+        hFNameTopList = hFirst;
+    pIntake->hLast = hKept;
+}
+
+/* The walk met hListed, a name listed already: new names it found before
+   go before it, and the next ones after it. */
+static void Walk_Met_Listed(Name_Intake *pIntake, HGLOBAL hListed)
+{
+    if (pIntake->hRunFirst) {
+        Move_End_Before(pIntake, pIntake->hRunFirst, hListed);
+        pIntake->hRunFirst = 0;
+        Forget_Top_Node();
+        Reset_Selection();   /* rows moved under it */
+    }
+    pIntake->hAfter = hListed;
+}
+
+/* hNode, just added at the end, goes where the walk stands. */
+static void Walk_Place_New(Name_Intake *pIntake, HGLOBAL hNode)
+{
+    if (!pIntake->hAfter) {
+        if (!pIntake->hRunFirst)
+            pIntake->hRunFirst = hNode;
+        return;
+    }
+    const HGLOBAL hNext = String_List_Next(pIntake->hAfter);
+    if (hNext != hNode) {
+        pIntake->hLast = String_List_Back(hNode);
+        String_List_Link(pIntake->hLast, 0);
+        String_List_Link(pIntake->hAfter, hNode);
+        String_List_Link(hNode, hNext);
+        Forget_Top_Node();
+        Reset_Selection();
+    }
+    pIntake->hAfter = hNode;
+}
+
+/* A walk has ended: the next one starts afresh. */
+void Intake_Walk_Ended(Name_Intake *pIntake)
+{
+    pIntake->hRunFirst = pIntake->hAfter = 0;
+}
+
 /* Takes one name (nName characters, a NUL after them, or past the longest
    path only its first ones are read), which with bMustExist must name a
    file or folder.  FALSE once memory ran out: the source stops there. */
@@ -200,8 +250,7 @@ BOOL Intake_Name(Name_Intake *pIntake, LPCWSTR lpszName, int nName, BOOL bMustEx
     if (pIntake->bOutOfMemory)
         return FALSE;
     LPWSTR szName = pIntake->szName;
-    const int n = nName > 0 && nName <= NAME_MAX_CHARS && !Has_Control_Character(lpszName, nName)
-                  ? Resolve_Name(lpszName, nName, szName) : 0;
+    const int n = nName > 0 && nName <= NAME_MAX_CHARS ? Resolve_Name(lpszName, nName, szName) : 0;
     if (n == 0) {
         Note_Left_Out(NAME_NOT_A_NAME, lpszName, nName);
         return TRUE;
@@ -223,6 +272,8 @@ BOOL Intake_Name(Name_Intake *pIntake, LPCWSTR lpszName, int nName, BOOL bMustEx
         pSlot = Find_Slot(pIntake->pTable, szName, dwHash);
         if (pSlot->hNode) {
             pIntake->nTaken++;   /* listed already */
+            if (pIntake->bInWalk)
+                Walk_Met_Listed(pIntake, pSlot->hNode);
             return TRUE;
         }
         pSlot->dwHash = dwHash;
@@ -252,9 +303,12 @@ BOOL Intake_Name(Name_Intake *pIntake, LPCWSTR lpszName, int nName, BOOL bMustEx
     }
     if (!hFNameTopList)
         hFNameTopList = hNode;
-    if (pSlot)
-        pSlot->hNode = hNode;
     pIntake->hLast = hNode;
+    if (pSlot) {
+        pSlot->hNode = hNode;
+        if (pIntake->bInWalk)
+            Walk_Place_New(pIntake, hNode);
+    }
     pIntake->nStored++;
     const int nColumns = Name_Columns(szName, n);
     if (nColumns > pIntake->nWidest)
@@ -311,8 +365,8 @@ static void Left_Out_MesBox(HWND hWnd, UINT idHeadline, BOOL bAlways)
     for (int i = 0; i < NAME_REASONS; i++)
         nLeftOut += report.nReason[i];
     const BOOL bWalkEnded = report.bWalkStopped || report.bWalkLimit;
-    if (!nLeftOut && !bWalkEnded && !bAlways)
-        return;
+    if ((!nLeftOut && !bWalkEnded && !bAlways) || bCloseAfterWalk)
+        return;   /* nothing to tell, or the window is closing */
     UpdateWindow(hWnd);
     static const UINT idReason[NAME_REASONS] = {IDS_LEFT_OUT_NOT_NAME, IDS_LEFT_OUT_MISSING, IDS_LEFT_OUT_LIMIT,
                                                 IDS_LEFT_OUT_UNREADABLE};
@@ -366,9 +420,7 @@ void No_Names_MesBox(HWND hWnd)
 void Show_Intake(HWND hWnd, UINT nTaken, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
 {
     if (nTaken) {
-        CaptionFileOpen(hWnd, TotalNumberOfFiles);
-        First_Scroll_Initial(hWnd, (int)TotalNumberOfFiles, maxfile_name_length);
-        InvalidateRect(hWnd, NULL, TRUE);
+        Show_List_Size(hWnd, TRUE);
         Post_Init_Menu(hWnd);
         if (hKeepDrop)
             Copy_List(hWnd, FALSE, hKeepDrop, hKeepEffect);

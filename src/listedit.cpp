@@ -71,16 +71,9 @@ int Widest_Name(void)
    direct copy on the clipboard holds the list as it now stands. */
 static void Show_Edited_List(HWND hWnd, BOOL bToTop)
 {
-    CaptionFileOpen(hWnd, TotalNumberOfFiles);
-    numlines = (int)TotalNumberOfFiles;
-    maxwidth = maxfile_name_length;
-    if (bToTop)
-        First_Scroll_Initial(hWnd, numlines, maxwidth);
-    else
-        SetupScroll(hWnd);
+    Show_List_Size(hWnd, bToTop);
     if (!bToTop && nFocusRow >= 0)
         Scroll_Into_View(hWnd, nFocusRow);
-    InvalidateRect(hWnd, NULL, TRUE);
     Post_Init_Menu(hWnd);
     if (direct_copy_on == 1 && TotalNumberOfFiles)
         PostMessageA(hWnd, WM_COMMAND, IDM_DIRECTCOPY, 0);
@@ -99,7 +92,6 @@ void Remove_Selected(HWND hWnd)
         Mem_error_MesBox();
         return;
     }
-    Drop_Undo();
     UINT nRuns = 0, nRemoved = 0;
     int nLastRemoved = 0, nRow = 0;
     HGLOBAL hKept = 0, hFirst = 0, hPrevious = 0;
@@ -136,6 +128,14 @@ void Remove_Selected(HWND hWnd)
         if (!hKept)
             hFNameTopList = 0;
     }
+    if (!nRemoved) {
+        /* Only rows past the list were marked: nothing changed, and there
+           is nothing to undo. */
+        GlobalFree((HGLOBAL)pRuns);
+        Clear_Selection();
+        return;
+    }
+    Drop_Undo();
     pUndoRuns = pRuns;
     nUndoRuns = nRuns;
     nUndoNames = nRemoved;

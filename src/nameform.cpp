@@ -95,12 +95,12 @@ static int Url_Part(LPCWSTR lpszPiece, int i, int nPiece, char szOut[13], int *p
     return 3 * nBytes;
 }
 
-/* The piece as the options want it, into lpszOut (room for
-   NAME_FORM_MAX_CHARS), or only measured when lpszOut is NULL; returns
-   its length in characters.  The copy and the saved file both take it. */
-SIZE_T Name_Form(LPCWSTR lpszPiece, LPWSTR lpszOut)
+/* The piece (nPiece characters) as the options want it, into lpszOut
+   (room for NAME_FORM_MAX_CHARS), or only measured when lpszOut is NULL;
+   returns its length in characters.  The copy and the saved file both
+   take it. */
+SIZE_T Name_Form(LPCWSTR lpszPiece, int nPiece, LPWSTR lpszOut)
 {
-    const int nPiece = lstrlenW(lpszPiece);
     SIZE_T n = 0;
     if (quotes_on == 1 && lpszOut)
         lpszOut[n] = '"';

@@ -210,6 +210,7 @@ static BOOL Take_Line(LPWSTR a, LPWSTR b, Name_Intake *pIntake)
                     ;
                 if (Path_Starts(a, b))
                     break;
+                pItemEnd = a - 1;   /* on after the run: each blank is looked at once */
             }
             if (pItemEnd == b)
                 a = b;

@@ -84,6 +84,55 @@ static BOOL Is_Root(LPCWSTR lpszName, int nName)
     return nSeparators <= 1;
 }
 
+/* TRUE when a component (p, n characters) is the name of a device of
+   the old kind, whatever its extension: CON, PRN, AUX, NUL, COM1 to COM9,
+   LPT1 to LPT9.  Older Windows resolves "C:\dir\con.txt" to "\\.\CON". */
+static BOOL Is_Device_Name(LPCWSTR p, int n)
+{
+    static const char szDevices[] = "CON PRN AUX NUL ";
+    int nStem = 0;
+    while (nStem < n && p[nStem] != '.')
+        nStem++;
+    WCHAR s[4];
+    if (nStem < 3 || nStem > 4)
+        return FALSE;
+    for (int i = 0; i < nStem; i++)
+        s[i] = p[i] >= 'a' && p[i] <= 'z' ? (WCHAR)(p[i] - 32) : p[i];
+    if (nStem == 4)
+        return s[3] >= '1' && s[3] <= '9' &&
+               ((s[0] == 'C' && s[1] == 'O' && s[2] == 'M') || (s[0] == 'L' && s[1] == 'P' && s[2] == 'T'));
+    for (const char *d = szDevices; *d; d += 4)
+        if (s[0] == d[0] && s[1] == d[1] && s[2] == d[2])
+            return TRUE;
+    return FALSE;
+}
+
+/* TRUE when Windows resolves the name to itself: a drive's or a server's
+   full path whose components are neither empty nor "." or "..", end in
+   neither a dot nor a blank, hold no forward slash or control character,
+   and name no device.
+   Most names a drop gives are such: they need no call to resolve, and
+   are looked through once. */
+static BOOL Resolves_To_Itself(LPCWSTR lpszName, int nName)
+{
+    const BOOL bDrive = Is_Drive_Path(lpszName);
+    if ((!bDrive && !Is_Unc_Path(lpszName)) || Has_Device_Prefix(lpszName))
+        return FALSE;
+    LPCWSTR p = lpszName + (bDrive ? 3 : 2), pEnd = lpszName + nName;
+    for (;;) {
+        LPCWSTR pComponent = p;
+        while (p < pEnd && *p != '\\' && *p != '/' && *p >= 0x20)
+            p++;
+        const int n = (int)(p - pComponent);
+        if (n == 0 || pComponent[n - 1] == '.' || pComponent[n - 1] == ' ' || (p < pEnd && *p != '\\') ||
+            Is_Device_Name(pComponent, n))
+            return FALSE;   /* ".", "..", "x.", "x " and an empty one alike */
+        if (p == pEnd)
+            return TRUE;
+        p++;
+    }
+}
+
 /* The "\\?\" form of an absolute name that Windows would read as another
    (a component ending in a dot or a blank), into lpszOut, when a file or
    folder has that very name; 0 otherwise.  The shell hands such names
@@ -129,6 +178,15 @@ static int Literal_Form(LPCWSTR lpszName, int nName, LPWSTR lpszOut)
    a root's.  Returns its length, 0 when it is no name. */
 int Resolve_Name(LPCWSTR lpszName, int nName, LPWSTR lpszOut)
 {
+    if (Resolves_To_Itself(lpszName, nName)) {
+        memcpy(lpszOut, lpszName, (size_t)(nName + 1) * sizeof(WCHAR));
+        return nName;
+    }
+    /* No Windows file name holds a character below U+0020: a name that
+       does would split the copied text into false lines. */
+    for (int i = 0; i < nName; i++)
+        if (lpszName[i] < 0x20)
+            return 0;
     int n = 0;
     if (lpszName[0] == '\\' && lpszName[1] == '\\' && lpszName[2] == '?' && lpszName[3] == '\\') {
         /* Taken as it stands: Windows resolves nothing under "\\?\". */

@@ -230,7 +230,8 @@ static void Save_Name(Save_Buffer *pSave, HGLOBAL hNode, LPWSTR lpszForm)
     LPCWSTR lpszName = String_List_Lock(hNode, &hName);
     if (!lpszName)
         return;
-    Save_Add(pSave, lpszForm, Name_Form(Name_Piece(lpszName), lpszForm));
+    LPCWSTR lpszPiece = Name_Piece(lpszName);
+    Save_Add(pSave, lpszForm, Name_Form(lpszPiece, lstrlenW(lpszPiece), lpszForm));
     GlobalUnlock(hName);
 }
 

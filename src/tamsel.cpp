@@ -9,6 +9,7 @@
 char      szAppName[12];
 HINSTANCE hInst;
 HWND      hWndMain;
+HACCEL    hMainKeys;
 HGLOBAL   hFNameTopList;
 UINT      TotalNumberOfFiles;
 int       maxfile_name_length;
@@ -60,9 +61,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int cmdS
     if (!bCreated)
         return 0;
 
-    HACCEL hAccel = LoadAcceleratorsA(hInstance, szAppName);
     while (GetMessageA(&msg, NULL, 0, 0)) {
-        if (Main_Window_Key(hAccel, &msg))
+        if (Main_Window_Key(hMainKeys, &msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
@@ -101,6 +101,7 @@ int InitWindowclass(HINSTANCE hInstance)
 int CreateMyWindow(HINSTANCE hInstance, int cmdShow)
 {
     hInst = hInstance;
+    hMainKeys = LoadAcceleratorsA(hInstance, szAppName);
     Get_Pro_File_Tm(hInstance);
     /* Before the window, on the screen: the window's first size message
        divides by yChar. */
@@ -123,6 +124,17 @@ int CreateMyWindow(HINSTANCE hInstance, int cmdShow)
     ShowWindow(hWndMain, cmdShow);
     UpdateWindow(hWndMain);
     return 1;
+}
+
+/* Copy Option.  With direct copy on, the clipboard follows a change of
+   the names' form at once, as it follows every change of the list. */
+static void Copy_Option(HWND hWnd)
+{
+    const UINT nFormBefore = name_only_on | quotes_on << 1 | crlf_on << 2 | file_url_on << 3;
+    DialogBoxParamA(hInst, MAKEINTRESOURCEA(IDD_OPTION), hWnd, Option, 0);
+    const UINT nForm = name_only_on | quotes_on << 1 | crlf_on << 2 | file_url_on << 3;
+    if (nForm != nFormBefore && direct_copy_on == 1 && TotalNumberOfFiles)
+        PostMessageA(hWnd, WM_COMMAND, IDM_DIRECTCOPY, 0);
 }
 
 void Show_Wait_Cursor(void)
@@ -182,14 +194,18 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
 
     case WM_CLOSE:
-        /* A folder's walk is stopped first, and the window closes after. */
+        /* A folder's walk is stopped first, and the window closes once it
+           has ended (the walk posts the close again).  Until then a box
+           open over the walk goes on working. */
         if (bWalking) {
             bStopWalk = TRUE;
-            PostMessageA(hWnd, WM_CLOSE, 0, 0);
+            bCloseAfterWalk = TRUE;
             return 0;
         }
+        bCloseAfterWalk = FALSE;
         /* No drop may arrive while the list is taken down. */
         DragAcceptFiles(hWnd, FALSE);
+        End_Waiting();
         End_Edits();
         DeleteAll_StringList(hFNameTopList);
         hFNameTopList = 0;
@@ -375,7 +391,7 @@ LRESULT WMCommand(HWND hWnd, WPARAM wParam)
         break;
 
     case IDM_COPYOPTION:
-        DialogBoxParamA(hInst, MAKEINTRESOURCEA(IDD_OPTION), hWnd, Option, 0);
+        Copy_Option(hWnd);
         break;
 
     case IDM_FONT:
@@ -421,9 +437,10 @@ void Menu_States(HMENU hMenu)
            paths are looked for only when the user pastes. */
         { IDM_PASTE,       Clipboard_Has_Files() },
     };
-    /* During a folder's walk, all of them wait. */
+    /* During a folder's walk they wait, but Paste, which is taken after it. */
     for (const auto &item : items)
-        EnableMenuItem(hMenu, item.id, MF_BYCOMMAND | (item.bEnabled && !bWalking ? MF_ENABLED : MF_GRAYED));
+        EnableMenuItem(hMenu, item.id, MF_BYCOMMAND |
+                       (item.bEnabled && (!bWalking || item.id == IDM_PASTE) ? MF_ENABLED : MF_GRAYED));
 }
 
 void WMInitMenu(HWND hWnd, HMENU hMenu)

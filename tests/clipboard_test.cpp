@@ -107,6 +107,18 @@ TEST_F(ClipboardTest, PasteTakesCopiedFilesAsADrop)
     EXPECT_EQ(files ? DragQueryFileW((HDROP)files, 0xFFFFFFFF, NULL, 0) : 0u, 3u);
     EXPECT_EQ(kept ? *(DWORD *)GlobalLock(kept) : 0u, (DWORD)DROPEFFECT_MOVE);
     CloseClipboard();
+
+    // Without direct copy the clipboard keeps the files, and only them.
+    direct_copy_on = 0;
+    ASSERT_TRUE(OpenClipboard(hWndMain));
+    EmptyClipboard();
+    SetClipboardData(CF_HDROP, MakeDropW({"C:\\C\\z.txt"}));
+    CloseClipboard();
+    Command(IDM_PASTE);
+    Pump();
+    EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{"C:\\C\\z.txt"});
+    LCID locale;
+    EXPECT_EQ(ClipboardFormats(&locale), std::vector<UINT>{CF_HDROP});
 }
 
 // CF_UNICODETEXT as another program places it, which the program reads:
@@ -135,10 +147,12 @@ TEST_F(ClipboardTest, PasteOfTextTakesEveryPathItNamesAndSaysWhatItLeftOut)
         GlobalFree(seam::clipboardUnicode);
         seam::clipboardUnicode = 0;
     };
-    const std::string dir = ExeDir(), exe = dir + "test_output.exe", jp = dir + "資料 ①.txt";
-    std::string slashed = exe;
+    const std::string dir = ShortDir(), file = dir + "a.txt", jp = dir + "資料 ①.txt";
+    std::string slashed = file, slashedJp = jp;
     std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    std::replace(slashedJp.begin(), slashedJp.end(), '\\', '/');
     ASSERT_TRUE(WriteFileBytes(jp, "x"));
+    ASSERT_TRUE(WriteFileBytes(file, "x"));
     file_url_on = 1;
     Drop({jp});
     EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
@@ -147,10 +161,12 @@ TEST_F(ClipboardTest, PasteOfTextTakesEveryPathItNamesAndSaysWhatItLeftOut)
     SetClipboardText("before");
     SetEnvironmentVariableA("TAMSEL_DIR", dir.substr(0, dir.size() - 1).c_str());
     DialogAnswerer answer(Press(IDOK));
-    Paste("\"" + exe + "\" \"" + dir + "no such file\"\r\n  " + dir + "  \n" + ownUrl + "\nSee the list below:\r\n" +
-          slashed + "\n%TAMSEL_DIR%\\test_output.exe " + jp, true);
+    Paste("\"" + file + "\" \"" + dir + "no such file\"\r\n  " + dir + "  \n" + ownUrl + "\nSee the list below:\r\n" +
+          slashed + " " + slashedJp + "\n%TAMSEL_DIR%\\a.txt " + jp + "\nFile:///" +
+          slashed.substr(0, slashed.size() - 6) + "%2Fa.txt\nfile://LOCALHOST/" + slashed + "\n" + jp +
+          std::string(1000000, ' '), true);   // a million blanks, each looked at once
     const std::string folder = dir.substr(0, dir.size() - 1);
-    EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{exe, folder, jp, exe, exe, jp}));
+    EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{file, folder, jp, file, jp, file, jp, file, file, jp}));
     EXPECT_EQ(ClipboardText(), "before");
     ASSERT_EQ(answer.seen.size(), 1u);
     EXPECT_EQ(answer.seen[0].utf8, Said("2 個の名前はリストに入れられません。\n\n・ファイル名にならない名前: 1 個\n・見つからない名前: 1 個\n",
@@ -170,8 +186,8 @@ TEST_F(ClipboardTest, PasteOfTextTakesEveryPathItNamesAndSaysWhatItLeftOut)
                                         "The clipboard names no file or folder.\n\n- Not found: 1\n") +
                                    "\nC:\\Windows is where the system lives");   // as Windows reads it
     EXPECT_NE(answer.seen[2].utf8.find("file:///etc/passwd"), std::string::npos) << answer.seen[2].utf8;
-    Paste(exe, false);
-    EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{exe});
+    Paste(file, false);
+    EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{file});
 
     // Windows 95 and 98 put only CF_TEXT, in the code page.
     seam::win9x = true;
@@ -182,6 +198,7 @@ TEST_F(ClipboardTest, PasteOfTextTakesEveryPathItNamesAndSaysWhatItLeftOut)
     EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{jp});
     EXPECT_EQ(answer.seen.size(), 3u);
     DeleteFileW(Wide(jp).c_str());
+    DeleteFileW(Wide(file).c_str());
 }
 
 TEST_F(ClipboardTest, QuotesCrLfAndFileUrlsOnTheClipboardAndInTheFile)
@@ -213,6 +230,17 @@ TEST_F(ClipboardTest, QuotesCrLfAndFileUrlsOnTheClipboardAndInTheFile)
               "\"file:///C:/My%20Files/a%20b.txt\"\r\n\"file://server/share/x.txt\"\r\n"
               "\"file:///C:/%E3%83%87%E3%83%BC%E3%82%BF/%E6%97%A5%E6%9C%AC.txt\"");
     DeleteFileW(saved.c_str());
+
+    // Nine characters a name's character: longer than the copy first makes room for.
+    quotes_on = 0;
+    std::string kanji = "C:\\", url = "file:///C:/";
+    for (int i = 0; i < 100; i++) {
+        kanji += "日";
+        url += "%E6%97%A5";
+    }
+    Drop({kanji});
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    EXPECT_EQ(ClipboardUnicode(), url);
 }
 
 TEST_F(ClipboardTest, DropWithoutDirectCopyLeavesTheClipboard)

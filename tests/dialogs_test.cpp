@@ -4,6 +4,8 @@
 #include "TAMSEL.H"
 #include "testutil.h"
 
+#include <set>
+
 namespace {
 
 class CommandTest : public MainWindowTest {
@@ -90,11 +92,17 @@ TEST_F(CommandTest, DialogsShowTheirTextsAndIcons)
     Command(IDM_COPYOPTION);
     ASSERT_EQ(answer.seen.size(), 1u);
     EXPECT_EQ(answer.seen[0].caption, "Copy Option");
-    EXPECT_EQ(option, (std::vector<std::string>{"Button:OK", "Button:Cancel", "Button: File Name Only",
-                                                "Button: Direct To Clip Board", "Button: Quotes Around Names",
-                                                "Button: CR LF Between Names", "Button: As File URLs",
-                                                "Button: Add Drops To The List", "Button: List Folder Contents",
-                                                "Button: Folders Too", "Static:"}));
+    EXPECT_EQ(option, (std::vector<std::string>{"Button:OK", "Button:Cancel", "Button: File &Name Only",
+                                                "Button: &Direct To Clip Board", "Button: &Quotes Around Names",
+                                                "Button: C&R LF Between Names", "Button: As File &URLs",
+                                                "Button: &Add Drops To The List", "Button: &List Folder Contents",
+                                                "Button: &Folders Too", "Static:"}));
+    std::string keys;   // each box's access key, none twice
+    for (const std::string &control : option)
+        if (control.find('&') != std::string::npos)
+            keys += (char)toupper(control[control.find('&') + 1]);
+    EXPECT_EQ(keys.size(), 8u);
+    EXPECT_EQ(std::set<char>(keys.begin(), keys.end()).size(), keys.size()) << keys;
 }
 
 TEST_F(CommandTest, CopyOptionLabelsFitBesideTheirBoxes)
@@ -156,9 +164,9 @@ TEST_F(CommandTest, CopyOptionOpensWithTheFlags)
 
 TEST_F(CommandTest, CopyOptionOkTakesBothBoxes)
 {
-    // Ticked from the keyboard, then Enter: OK is the one default button.
-    DialogAnswerer keys(Keys({VK_TAB, VK_TAB, VK_SPACE, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_SPACE, VK_TAB, VK_SPACE,
-                              VK_RETURN}));
+    // Ticked from the keyboard, by access key and by Space, then Enter:
+    // OK is the one default button.
+    DialogAnswerer keys(Keys({'N', 'A', VK_TAB, VK_SPACE, VK_RETURN}));
     Command(IDM_COPYOPTION);
     Checks seen;
     DialogAnswerer reopen(ReadChecks(&seen, Press(IDCANCEL)));
@@ -220,6 +228,15 @@ TEST_F(CommandTest, OptionsTakeEffectOnTheNextDrop)
     Command(IDM_COPYOPTION);
     Drop({"C:\\A\\x.txt", "C:\\B\\y.doc"});
     EXPECT_EQ(ClipboardText(), "x.txt\ny.doc");
+    // With direct copy on, an OK that changes how names are copied copies
+    // the list again in the new form.
+    DialogAnswerer off(ToggleBothThen([](HWND dlg) {
+        SendDlgItemMessageA(dlg, IDC_DIRECT_COPY, BM_CLICK, 0, 0);   // direct copy back on
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    }));
+    Command(IDM_COPYOPTION);
+    Pump();
+    EXPECT_EQ(ClipboardText(), "C:\\A\\x.txt\nC:\\B\\y.doc");
     // The options reach the profile only through Save Option.
     EXPECT_NE(ReadFileBytes(ini).find("Name_only=FALSE"), std::string::npos);
 }

@@ -31,6 +31,10 @@ bool fakeShellExecute = false, noLogicalCompare = false;
 std::string shellExecuted;
 HGLOBAL clipboardUnicode = 0;
 const char *unreadable = nullptr;
+std::wstring fakeTree;
+int fakeDepth = 0, fakeFolders = 0, fakeFiles = 0;
+std::function<void(int)> onFind;
+static int fakeOpened;      // folders of the made-up tree opened so far
 LCID systemLcid = 0;
 DWORD fileDialogError = 0;
 OPENFILENAMEW *fileDialogRequest = nullptr;
@@ -62,6 +66,10 @@ void Reset()
     fakeShellExecute = noLogicalCompare = false;
     clipboardUnicode = 0;
     unreadable = nullptr;
+    fakeTree.clear();
+    fakeDepth = fakeFolders = fakeFiles = 0;
+    onFind = nullptr;
+    fakeOpened = 0;
     systemLcid = 0;
     fileDialogError = 0;
     fileDialogRequest = nullptr;
@@ -151,6 +159,51 @@ WIN9X_STUB(DWORD, GetPrivateProfileStringW, 24, 0,
 WIN9X_STUB(UINT, GetPrivateProfileIntW, 16, 0, (LPCWSTR section, LPCWSTR key, INT def, LPCWSTR file),
            (section, key, def, file));
 WIN9X_STUB(DWORD, GetCurrentDirectoryW, 8, 0, (DWORD n, LPWSTR out), (n, out));
+// A search in the made-up tree: which folder, and the next entry.
+struct FakeFind {
+    bool chain;             // a folder of the chain: its one entry is "d"
+    bool folders;           // the chain's foot, with folders "s<i>"
+    int next, count;
+};
+static std::set<FakeFind *> fakeFinds;
+
+static bool FakeEntry(FakeFind *f, LPWIN32_FIND_DATAW data)
+{
+    if (f->next == f->count) {
+        SetLastError(ERROR_NO_MORE_FILES);
+        return false;
+    }
+    ZeroMemory(data, sizeof *data);
+    const std::wstring name = f->chain ? L"d" : (f->folders ? L"s" : L"f") + std::to_wstring(f->next);
+    data->dwFileAttributes = f->chain || f->folders ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    lstrcpyW(data->cFileName, name.c_str());
+    f->next++;
+    return true;
+}
+
+// The made-up tree's folder that a pattern "<folder>\*" searches, or NULL
+// for a pattern outside it.
+static FakeFind *FakeFolder(LPCWSTR pattern)
+{
+    LPCWSTR p = seam::fakeTree.empty() ? NULL : wcsstr(pattern, seam::fakeTree.c_str());
+    if (!p)
+        return NULL;
+    p += seam::fakeTree.size();
+    int depth = 0;
+    while (p[0] == '\\' && p[1] == 'd' && p[2] == '\\') {
+        depth++;
+        p += 2;
+    }
+    const bool inFolder = p[0] == '\\' && p[1] == 's';
+    if (inFolder)
+        p = wcschr(p + 1, '\\');
+    if (!p || lstrcmpW(p, L"\\*") != 0 || depth > seam::fakeDepth || (inFolder && depth != seam::fakeDepth))
+        return NULL;
+    FakeFind *f = new FakeFind{depth < seam::fakeDepth, !inFolder && depth == seam::fakeDepth && seam::fakeFolders > 0, 0, 0};
+    f->count = f->chain ? 1 : f->folders ? seam::fakeFolders : seam::fakeFiles;
+    return f;
+}
+
 extern decltype(&FindFirstFileW) real_FindFirstFileW asm(PREFIX "__real_" IMPORT(FindFirstFileW, 8));
 static HANDLE WINAPI SeamFindFirstFileW(LPCWSTR name, LPWIN32_FIND_DATAW data)
 {
@@ -158,9 +211,39 @@ static HANDLE WINAPI SeamFindFirstFileW(LPCWSTR name, LPWIN32_FIND_DATAW data)
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    return real_FindFirstFileW(name, data);
+    FakeFind *f = FakeFolder(name);
+    if (!f)
+        return real_FindFirstFileW(name, data);
+    if (seam::onFind)
+        seam::onFind(++seam::fakeOpened);
+    if (!FakeEntry(f, data)) {
+        delete f;
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    fakeFinds.insert(f);
+    return (HANDLE)f;
 }
 SEAM(FindFirstFileW, 8, SeamFindFirstFileW);
+
+extern decltype(&FindNextFileW) real_FindNextFileW asm(PREFIX "__real_" IMPORT(FindNextFileW, 8));
+static BOOL WINAPI SeamFindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data)
+{
+    FakeFind *f = (FakeFind *)find;
+    return fakeFinds.count(f) ? FakeEntry(f, data) : real_FindNextFileW(find, data);
+}
+SEAM(FindNextFileW, 8, SeamFindNextFileW);
+
+extern decltype(&FindClose) real_FindClose asm(PREFIX "__real_" IMPORT(FindClose, 4));
+static BOOL WINAPI SeamFindClose(HANDLE find)
+{
+    FakeFind *f = (FakeFind *)find;
+    if (!fakeFinds.erase(f))
+        return real_FindClose(find);
+    delete f;
+    return TRUE;
+}
+SEAM(FindClose, 4, SeamFindClose);
 WIN9X_STUB(BOOL, SetCurrentDirectoryW, 4, FALSE, (LPCWSTR dir), (dir));
 
 static HGLOBAL WINAPI SeamGlobalAlloc(UINT uFlags, SIZE_T dwBytes)

@@ -8,6 +8,7 @@
 #include <stddef.h>
 #include <commdlg.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,6 +53,14 @@ extern bool win9x;
 // Non-null: FindFirstFileW refuses a folder whose name holds it, as one
 // without read access.
 extern const char *unreadable;
+// Non-empty: FindFirstFileW lists a tree made up under this folder (which
+// must exist): a chain of fakeDepth folders "d", at its foot fakeFolders
+// folders "s0", "s1", ... of fakeFiles files "f0", "f1", ... each (or,
+// with no folders, the files at the foot itself).  onFind, where set, is
+// told how many of its folders have been opened so far.
+extern std::wstring fakeTree;
+extern int fakeDepth, fakeFolders, fakeFiles;
+extern std::function<void(int)> onFind;
 // Non-zero: the block GetClipboardData gives for CF_UNICODETEXT.
 extern HGLOBAL clipboardUnicode;
 // True: ShellExecuteW only notes its file and parameters, in UTF-8;

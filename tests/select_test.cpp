@@ -131,6 +131,18 @@ TEST_F(SelectTest, ClicksSelectAsAListBoxAndOnlyChangedRowsArePainted)
     SetWindowPos(hWndMain, NULL, 0, 0, 300, 220, SWP_NOMOVE | SWP_NOZORDER);
     SendMessageA(hWndMain, WM_VSCROLL, SB_BOTTOM, 0);
     EXPECT_EQ(Selected().size(), (size_t)bottom + 3);
+
+    // Above the window a drag scrolls back up, a row a tick.
+    const int top = nVscrollPos;
+    ASSERT_GE(top, 3);
+    SendMessageA(hWndMain, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, yChar + 1));
+    SendMessageA(hWndMain, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, (WORD)(short)-10));
+    for (int i = 0; i < 3; i++)
+        SendMessageA(hWndMain, WM_TIMER, 1, 0);
+    SendMessageA(hWndMain, WM_LBUTTONUP, 0, 0);
+    EXPECT_EQ(nFocusRow, top - 3);
+    EXPECT_EQ(nVscrollPos, top - 3);
+    EXPECT_EQ(Selected().size(), 5u);
     Click(40);
     EXPECT_TRUE(Selected().empty());
     Click(39);
@@ -151,6 +163,9 @@ TEST_F(SelectTest, KeysMoveTheFocusWhichTheViewFollows)
     Press(VK_DOWN, false, true);   // Ctrl: the focus alone
     Press(VK_SPACE, false, true);
     EXPECT_EQ(Selected(), (std::vector<int>{1, 2, 3, 4}));
+    Press(VK_SPACE, false, true);   // and again: out of the selection
+    EXPECT_EQ(Selected(), (std::vector<int>{1, 2, 3}));
+    Press(VK_SPACE, false, true);
     EXPECT_EQ(nFocusRow, 4);
     Press(VK_NEXT);   // to the bottom of the view, then a page on
     EXPECT_EQ(nFocusRow, rows - 1);
@@ -209,6 +224,11 @@ TEST_F(SelectTest, RemoveCopyAPartUndoAndSort)
     EXPECT_EQ(Selected(), (std::vector<int>{2, 3, 7}));
     EXPECT_EQ(seam::LiveBlocks(), live - 1);   // the names were kept, only the note of their runs goes
     EXPECT_TRUE(Grayed(IDM_UNDO));   // one step
+    Click(38);
+    Click(39, MK_SHIFT);   // a removal that ends at the last row
+    SendMessageA(hWndMain, WM_COMMAND, IDM_REMOVE, 0);
+    SendMessageA(hWndMain, WM_COMMAND, IDM_UNDO, 0);
+    EXPECT_EQ(Selected(), (std::vector<int>{38, 39}));
 
     // Sort By Name: the folder window's order, numbers by value, case
     // ignored, equal names as they came; the selection goes with its names.
@@ -219,7 +239,11 @@ TEST_F(SelectTest, RemoveCopyAPartUndoAndSort)
     EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{"C:\\d\\FILE1.txt", "C:\\D\\File2.txt",
                                                                   "c:\\d\\file2.txt", "C:\\d\\file10.txt"}));
     EXPECT_EQ(Selected(), std::vector<int>{3});
+    EXPECT_EQ(nFocusRow, 3);   // the focus too: Open Containing Folder opens its name's
     EXPECT_EQ(nVscrollPos, 0);
+    seam::fakeShellExecute = true;
+    SendMessageA(hWndMain, WM_COMMAND, IDM_OPENFOLDER, 0);
+    EXPECT_EQ(seam::shellExecuted, "explorer.exe /select,\"C:\\d\\file10.txt\"");
     seam::noLogicalCompare = true;   // before Windows XP: the locale's order, case ignored
     SendMessageA(hWndMain, WM_COMMAND, IDM_SORT, 0);
     EXPECT_EQ(ReadList(hFNameTopList)[1], "C:\\d\\file10.txt");
@@ -234,14 +258,23 @@ TEST_F(SelectTest, RemoveCopyAPartUndoAndSort)
     Drop({"C:\\x"});
     EXPECT_TRUE(Grayed(IDM_UNDO));
     EXPECT_EQ(seam::LiveBlocks(), before - 8 + 2);   // the four names set aside go, one comes
+
+    seam::noLogicalCompare = false;
+    Drop({"C:\\d\\100.txt", "C:\\d\\12.txt"});   // a shared first digit is part of the number
+    SendMessageA(hWndMain, WM_COMMAND, IDM_SORT, 0);
+    EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{"C:\\d\\12.txt", "C:\\d\\100.txt"}));
 }
 
 TEST_F(SelectTest, ContextMenuActsOnTheRowClicked)
 {
-    // A right-click outside the selection selects that row; the menu's
-    // items are gray where they cannot act; Open Containing Folder opens
-    // the folder window with the item selected.
+    // A right-click inside the selection keeps it, one outside selects
+    // that row; the menu's items are gray where they cannot act; Open
+    // Containing Folder opens the folder window with the item selected.
     Click(1);
+    Click(3, MK_SHIFT);
+    SendMessageA(hWndMain, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 2 * yChar + 1));
+    EXPECT_EQ(Selected(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(nFocusRow, 2);
     SendMessageA(hWndMain, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 4 * yChar + 1));
     EXPECT_EQ(Selected(), std::vector<int>{4});
     SetTimer(NULL, 0, 50, ReadContextMenu);

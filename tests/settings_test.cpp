@@ -268,12 +268,14 @@ TEST_F(ProfileTest, OnlySaveOptionSaysWhenTheProfileCannotBeWritten)
 TEST_F(ProfileTest, ProfileGoesBesideTheExecutableInAFolderOfAnyNameOrDepth)
 {
     // A folder no single code page holds (é is not in 932, テスト not in
-    // 1252), more than 255 bytes deep in either: the profile is written
-    // there at start-up and by Save Option, byte for byte as ever, and read.
-    std::string dir = ExeDir() + "café テスト\\";
-    for (int i = 0; i < 9; i++)
+    // 1252), more than 255 bytes deep in 932, under a root of a known
+    // length: the profile is written there at start-up and by Save Option,
+    // byte for byte as ever, and read.
+    const std::string base = ShortDir();
+    std::string dir = base + "café テスト\\";
+    for (int i = 0; i < 11; i++)
         dir += "階層の深いフォルダー " + std::to_string(i) + "\\";
-    for (size_t at = ExeDir().size(); (at = dir.find('\\', at + 1)) != std::string::npos; )
+    for (size_t at = base.size(); (at = dir.find('\\', at + 1)) != std::string::npos; )
         CreateDirectoryW(Wide(dir.substr(0, at)).c_str(), NULL);
     EXPECT_EQ(Set_Pro_File_Name(Wide(dir + "Tamsel32.exe").c_str()), 1);
     EXPECT_EQ(Utf8(szAppDirectryName, lstrlenW(szAppDirectryName)), dir);
@@ -293,7 +295,7 @@ TEST_F(ProfileTest, ProfileGoesBesideTheExecutableInAFolderOfAnyNameOrDepth)
         EXPECT_NE(bytes.find("FontFace=" + Sjis("ＭＳ ゴシック") + "\r\n"), std::string::npos) << bytes;
         DeleteFileW(Wide(dir + "Tamsel32.INI").c_str());
     }
-    for (size_t at = dir.size() - 1; at > ExeDir().size(); at = dir.rfind('\\', at - 1))
+    for (size_t at = dir.size() - 1; at > base.size(); at = dir.rfind('\\', at - 1))
         RemoveDirectoryW(Wide(dir.substr(0, at)).c_str());
 }
 

@@ -75,6 +75,15 @@ std::string ExeDir()
     return s.substr(0, s.rfind('\\') + 1);
 }
 
+std::string ShortDir()
+{
+    const std::string exe = ExeDir();
+    const std::string program = exe.substr(exe.rfind('\\', exe.size() - 2) + 1);
+    const std::string dir = std::string("C:\\t32-") + (sizeof(void *) == 8 ? "64-" : "32-") + program;
+    CreateDirectoryA(dir.c_str(), NULL);
+    return dir;
+}
+
 std::string ReadFileBytes(const std::string &path)
 {
     HANDLE h = seam::RealCreateFileW(Wide(path).c_str(), GENERIC_READ, OPEN_EXISTING);

@@ -32,6 +32,10 @@ std::vector<std::string> ReadList(HGLOBAL hHead);
 // The test program's own folder, with a trailing backslash: the program's
 // profile lies there.
 std::string ExeDir();
+// A folder of this test program's own, made on first use, whose path is
+// short however deep the checkout lies (trailing backslash): a report
+// shows the names under it whole.
+std::string ShortDir();
 // Paths in UTF-8.
 std::string ReadFileBytes(const std::string &path);   // "" when missing
 bool WriteFileBytes(const std::string &path, const std::string &bytes);

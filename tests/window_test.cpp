@@ -135,6 +135,18 @@ TEST_F(WindowTest, NamesAreTakenAsADropGivesThem)
     ASSERT_EQ(answer.seen.size(), 1u);
     EXPECT_NE(answer.seen[0].utf8.find(Said("ファイル名にならない名前: 1 個", "Not a file name: 1") + "\n\nC:\\two\uFFFDlines.txt"),
               std::string::npos) << answer.seen[0].utf8;
+    // Plain full paths are listed as Windows resolves them too: an old
+    // device's name to the device, a forward slash to a backslash.
+    std::vector<std::string> resolved;
+    const std::vector<std::string> plain = {"C:\\d\\con.txt", "C:\\d\\LPT1.log", "C:\\d\\a/b.txt", "C:\\d\\com10.txt"};
+    for (const std::string &name : plain) {
+        wchar_t full[MAX_PATH];
+        GetFullPathNameW(Wide(name).c_str(), MAX_PATH, full, NULL);
+        resolved.push_back(Utf8(full, lstrlenW(full)));
+    }
+    Drop(plain);
+    EXPECT_EQ(ReadList(hFNameTopList), resolved);
+    EXPECT_EQ(resolved[0], "\\\\.\\con");   // as this Windows resolves it
 
     // A file whose name ends in a blank, which only "\\?\" reaches: a
     // drop, and a quoted paste, keep it apart from the file without.
@@ -173,18 +185,25 @@ TEST_F(WindowTest, LeftOutReportIsInTheUsersLanguage)
 {
     // Run under Japanese (code page 932) and under English (1252), where
     // the Japanese name is kept all the same.
+    // A name past 100 characters is shown as its first ones and "…",
+    // never with half of a surrogate pair at the cut.
     direct_copy_on = 0;
-    const std::string kept = ExeDir() + "表 データ.txt", missing = ExeDir() + "no such file.txt";
+    const std::string kept = ShortDir() + "表 データ.txt", missing = ShortDir() + "no such file.txt";
+    // Five are shown, the rest counted.
+    const std::string longer = "C:\\" + std::string(96, 'x') + "😀" + std::string(50, 'y');
     const HANDLE h = CreateFileW(Wide(kept).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);
     DialogAnswerer answer(Press(IDOK));
-    Take_Named_Files(hWndMain, Wide("Tamsel32.exe \"" + kept + "\" \"" + missing + "\"").c_str(), FALSE);
+    Take_Named_Files(hWndMain, Wide("Tamsel32.exe \"" + kept + "\" \"" + missing + "\" " + longer +
+                                    " C:\\gone1 C:\\gone2 C:\\gone3 C:\\gone4").c_str(), FALSE);
     DeleteFileW(Wide(kept).c_str());
     EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{kept});
     ASSERT_EQ(answer.seen.size(), 1u);
-    EXPECT_EQ(answer.seen[0].utf8, Said("1 個の名前はリストに入れられません。\n\n・見つからない名前: 1 個\n\n",
-                                        "1 of the names cannot go into the list.\n\n- Not found: 1\n\n") + missing);
+    EXPECT_EQ(answer.seen[0].utf8, Said("6 個の名前はリストに入れられません。\n\n・見つからない名前: 6 個\n\n",
+                                        "6 of the names cannot go into the list.\n\n- Not found: 6\n\n") + missing + "\n" +
+                                   longer.substr(0, 99) + "…\nC:\\gone1\nC:\\gone2\nC:\\gone3" +
+                                   Said("\nほか 1 個", "\nand 1 more"));
 }
 
 TEST_F(WindowTest, CommandLineNamesAreSplitAsFileNamesAre)
@@ -240,7 +259,7 @@ TEST_F(WindowTest, FolderContentsAreListedDepthFirstWithoutHiddenItemsOrLinks)
     // each folder before its contents.
     direct_copy_on = 0;
     folder_contents_on = 1;
-    const std::string root = ExeDir() + "tree";
+    const std::string root = ShortDir() + "tree";
     for (const char *d : {"", "\\sub1", "\\sub1\\deep", "\\sub2", "\\locked"})
         CreateDirectoryA((root + d).c_str(), NULL);
     for (const char *f : {"\\b.txt", "\\a.txt", "\\sub1\\file10.txt", "\\sub1\\file2.txt", "\\sub1\\deep\\z.txt",
@@ -265,19 +284,28 @@ TEST_F(WindowTest, FolderContentsAreListedDepthFirstWithoutHiddenItemsOrLinks)
     EXPECT_EQ(std::vector<std::string>(listed.begin(), listed.begin() + 6),
               (std::vector<std::string>{root, names[0], names[1], root + "\\locked", root + "\\sub1", names[2]}));
     EXPECT_EQ(listed.size(), 12u);
+    // Listed as its files, then added with Folders Too: each folder's row
+    // comes where it stands, not at the end.
     folders_too_on = 0;
+    Drop({root});
+    add_drops_on = folders_too_on = 1;
+    Drop({root});
+    EXPECT_EQ(ReadList(hFNameTopList), listed);
+    add_drops_on = folders_too_on = 0;
+    Drop({root + "\\sub1\\loop"});   // a link to a folder, dropped: listed, not entered
+    EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{root + "\\sub1\\loop"});
 
     // A long walk: Esc stops it and keeps what was found; a drop made
     // meanwhile waits for its end.
-    const std::string many = ExeDir() + "many";
+    const std::string many = ShortDir() + "many";
     CreateDirectoryA(many.c_str(), NULL);
     for (int i = 0; i < 200; i++)
         WriteFileBytes(many + "\\" + std::to_string(i), "");
     PostMessageA(hWndMain, WM_DROPFILES, (WPARAM)MakeDropW({"C:\\later.txt"}), 0);
     PostMessageA(hWndMain, WM_KEYDOWN, VK_ESCAPE, 1);
     Drop({many});
-    ASSERT_EQ(answer.seen.size(), 3u);
-    EXPECT_NE(answer.seen[2].utf8.find(Said("Esc で", "stopped with Esc")), std::string::npos) << answer.seen[2].utf8;
+    ASSERT_EQ(answer.seen.size(), 5u);
+    EXPECT_NE(answer.seen[4].utf8.find(Said("Esc で", "stopped with Esc")), std::string::npos) << answer.seen[4].utf8;
     EXPECT_GT(TotalNumberOfFiles, 0u);
     for (DWORD end = GetTickCount() + 3000; TotalNumberOfFiles != 1 && GetTickCount() < end; Sleep(20))
         Pump();   // the drop waited for the walk, then for its box
@@ -329,6 +357,8 @@ TEST_F(WindowTest, NamesOfAnotherStartGoToTheOpenWindowOnly)
     const DWORD start = GetTickCount();
     std::vector<std::string> during;
     DialogAnswerer answer([&](HWND box) {
+        // Hidden, as a modal box is until its loop first runs dry: open all the same.
+        ShowWindow(box, SW_HIDE);
         Hand_Over_Names(Wide("Tamsel32.exe " + dir + "test_window.exe " + dir).c_str());
         for (int i = 0; i < 10; i++, Sleep(50))
             Pump();

@@ -3,7 +3,6 @@
 reader, which also refuses malformed files, and TAMSEL.CHM by chmls.
 
 Usage: test_helpfile.py TAMSEL.HLP TAMSEL.CHM TAMSEL.txt"""
-import html
 import os
 import re
 import struct
@@ -14,6 +13,7 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [HERE, os.path.join(HERE, '..'), os.path.join(HERE, '..', '..', 'help')]
 from checklist import check, finish  # noqa: E402
+from mkchm import sitemap_value  # noqa: E402
 from mkhelp import context_hash  # noqa: E402
 from readhlp import HelpFileError, read  # noqa: E402
 
@@ -30,10 +30,17 @@ def rejects(data, what):
     check(False, 'rejects %s' % what)
 
 
+def as_html_help_reads(value):
+    """A sitemap value as HTML Help shows it: the named entities decoded,
+    any other (a numeric one) left as it stands."""
+    return re.sub(r'&(amp|lt|gt|quot);', lambda m: {'amp': '&', 'lt': '<', 'gt': '>', 'quot': '"'}[m.group(1)], value)
+
+
 def sitemap(path):
     """[(name, [page])] of a contents or index file, in its order."""
     text = open(path, encoding='utf-8').read()
-    return [(html.unescape(re.search(r'name="Name" value="([^"]*)"', o).group(1)), re.findall(r'name="Local" value="([^"]*)"', o))
+    return [(as_html_help_reads(re.search(r'name="Name" value="([^"]*)"', o).group(1)),
+             re.findall(r'name="Local" value="([^"]*)"', o))
             for o in re.findall(r'<object type="text/sitemap">(.*?)</object>', text, re.S)]
 
 
@@ -50,6 +57,8 @@ def check_chm(chm, words, topics):
           'its window "Tamsel32 Help" has the Contents, Index and Search tabs')
     pages = {f for f in os.listdir(out) if f.endswith('.htm')}
     check(pages == {c + '.htm' for c, _ in topics}, 'one page per topic')
+    title = 'A "folder\'s" <contents> & more'
+    check(as_html_help_reads(sitemap_value(title)) == title, 'a title with \' " < & reads right in the help')
     contents = sitemap(os.path.join(out, 'TAMSEL.hhc'))
     check(contents == [(t, [c + '.htm']) for c, t in topics], 'the contents list the topics in order')
     index = {name: targets for name, targets in sitemap(os.path.join(out, 'TAMSEL.hhk'))}
