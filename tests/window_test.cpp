@@ -248,7 +248,11 @@ bool MakeLink(const std::string &target, const std::string &link)
     WaitForSingleObject(pi.hProcess, 10000);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
-    return GetFileAttributesW(Wide(link).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT;
+    // A Unix program's handle may be signalled before it has done its work.
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    for (DWORD end = GetTickCount() + 5000; attributes == INVALID_FILE_ATTRIBUTES && GetTickCount() < end; Sleep(20))
+        attributes = GetFileAttributesW(Wide(link).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 TEST_F(WindowTest, FolderContentsAreListedDepthFirstWithoutHiddenItemsOrLinks)
