@@ -6,11 +6,8 @@
 #include "TAMSEL.H"
 #include "GSTRLIST.H"
 
-/* The longest text the copy makes: its ANSI form takes up to three bytes
-   a character, and the conversion counts in int.  (Long names as file:
-   URLs reach it with about 120 MB of names; past 2 GB the 32-bit size of
-   the block would wrap.) */
-#define COPY_MAX_CHARS 0x1FFFFFFF
+/* COPY_MAX_CHARS: long names as file: URLs reach it with about 120 MB of
+   names; past 2 GB the 32-bit size of the block would wrap. */
 
 /* Joins the pieces of the list's names as the copy puts them, each in
    the form the options ask for: the first piece always, each later one
@@ -166,7 +163,15 @@ int Copy_Clipboard(HWND hWnd)
 int Copy_List(HWND hWnd, BOOL bSelection, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
 {
     SIZE_T nLength = 0;
-    HGLOBAL hWide = Join_Names(bSelection, &nLength);
+    const HGLOBAL hWide = Join_Names(bSelection, &nLength);
+    return Copy_Text(hWnd, hWide, nLength, hKeepDrop, hKeepEffect);
+}
+
+/* Puts the text hWide (nLength characters, 0 where memory ran out) on
+   the clipboard with its ANSI form and locale, and the paste's files
+   beside it; the blocks are the clipboard's from then on, or freed. */
+int Copy_Text(HWND hWnd, HGLOBAL hWide, SIZE_T nLength, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
+{
     LPWSTR lpszWide = hWide ? (LPWSTR)GlobalLock(hWide) : NULL;
     HGLOBAL hText = 0;
     if (lpszWide) {

@@ -92,7 +92,7 @@ struct Name_Slot {
 };
 
 /* Windows compares paths without regard to case. */
-static WCHAR Fold(WCHAR c)
+WCHAR Fold_Case(WCHAR c)
 {
     if (c < 0x80)
         return c >= 'a' && c <= 'z' ? (WCHAR)(c - 'a' + 'A') : c;
@@ -106,15 +106,15 @@ static DWORD Name_Hash(LPCWSTR lpszName)
 {
     DWORD dwHash = 2166136261u;   /* FNV-1a */
     for (; *lpszName; lpszName++)
-        dwHash = (dwHash ^ Fold(*lpszName)) * 16777619u;
+        dwHash = (dwHash ^ Fold_Case(*lpszName)) * 16777619u;
     return dwHash;
 }
 
 static BOOL Same_Name(LPCWSTR a, LPCWSTR b)
 {
-    for (; *a && Fold(*a) == Fold(*b); a++, b++)
+    for (; *a && Fold_Case(*a) == Fold_Case(*b); a++, b++)
         ;
-    return Fold(*a) == Fold(*b);
+    return Fold_Case(*a) == Fold_Case(*b);
 }
 
 /* The slot of lpszName: where it is, or the empty one where it would go. */
@@ -369,7 +369,7 @@ static void Left_Out_MesBox(HWND hWnd, UINT idHeadline, BOOL bAlways)
         return;   /* nothing to tell, or the window is closing */
     UpdateWindow(hWnd);
     static const UINT idReason[NAME_REASONS] = {IDS_LEFT_OUT_NOT_NAME, IDS_LEFT_OUT_MISSING, IDS_LEFT_OUT_LIMIT,
-                                                IDS_LEFT_OUT_UNREADABLE};
+                                                IDS_LEFT_OUT_UNREADABLE, IDS_LEFT_OUT_RELATIVE};
     const int nSize = 512 + LEFT_OUT_SHOWN * (LEFT_OUT_CHARS + 3);
     WCHAR szText[nSize];
     WCHAR szLine[256], szCount[12], szCaption[64];

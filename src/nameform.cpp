@@ -95,6 +95,35 @@ static int Url_Part(LPCWSTR lpszPiece, int i, int nPiece, char szOut[13], int *p
     return 3 * nBytes;
 }
 
+/* The piece (nPiece characters) as a file: URL, into lpszOut, or only
+   measured when lpszOut is NULL; returns its length in characters. */
+SIZE_T Url_Form(LPCWSTR lpszPiece, int nPiece, LPWSTR lpszOut)
+{
+    SIZE_T n = 0;
+    int i;
+    for (LPCSTR p = Url_Prefix(lpszPiece, &i); *p; p++, n++)
+        if (lpszOut)
+            lpszOut[n] = (WCHAR)*p;
+    for (int nUnits; i < nPiece; i += nUnits) {
+        const WCHAR c = lpszPiece[i];
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '\\' ||
+            c == '.' || c == '-' || c == '_') {
+            /* Most of most names: as they are, a backslash a slash. */
+            if (lpszOut)
+                lpszOut[n] = c == '\\' ? '/' : c;
+            n++;
+            nUnits = 1;
+            continue;
+        }
+        char szPart[13];
+        const int nPart = Url_Part(lpszPiece, i, nPiece, szPart, &nUnits);
+        for (int k = 0; k < nPart; k++, n++)
+            if (lpszOut)
+                lpszOut[n] = (WCHAR)szPart[k];
+    }
+    return n;
+}
+
 /* The piece (nPiece characters) as the options want it, into lpszOut
    (room for NAME_FORM_MAX_CHARS), or only measured when lpszOut is NULL;
    returns its length in characters.  The copy and the saved file both
@@ -110,17 +139,7 @@ SIZE_T Name_Form(LPCWSTR lpszPiece, int nPiece, LPWSTR lpszOut)
             memcpy(lpszOut + n, lpszPiece, (size_t)nPiece * sizeof(WCHAR));
         n += (SIZE_T)nPiece;
     } else {
-        int i;
-        for (LPCSTR p = Url_Prefix(lpszPiece, &i); *p; p++, n++)
-            if (lpszOut)
-                lpszOut[n] = (WCHAR)*p;
-        for (int nUnits; i < nPiece; i += nUnits) {
-            char szPart[13];
-            const int nPart = Url_Part(lpszPiece, i, nPiece, szPart, &nUnits);
-            for (int k = 0; k < nPart; k++, n++)
-                if (lpszOut)
-                    lpszOut[n] = (WCHAR)szPart[k];
-        }
+        n += Url_Form(lpszPiece, nPiece, lpszOut ? lpszOut + n : NULL);
     }
     if (quotes_on == 1 && lpszOut)
         lpszOut[n] = '"';

@@ -34,15 +34,22 @@ static BOOL Begins_With(const WCHAR *p, const WCHAR *pEnd, const char *lpszStart
     return TRUE;
 }
 
+/* A single quote: the typewriter's, or one of the typographic ones
+   PowerShell takes as such. */
+static BOOL Is_Single_Quote(WCHAR c)
+{
+    return c == '\'' || (c >= 0x2018 && c <= 0x201B);
+}
+
 /* Where a path can begin: a drive ("C:\", "C:/"), a UNC name ("\\", "//"),
-   a file: URL or a quote.  Bare paths on one line are apart where another
-   begins after a blank: no file name holds a colon, and no path a doubled
-   slash. */
+   a POSIX path ("/mnt/c/..."), a file: URL, a quote or a Markdown link.
+   Bare paths on one line are apart where another begins after a blank:
+   no file name holds a colon or a slash, and no path a doubled slash. */
 static BOOL Path_Starts(const WCHAR *p, const WCHAR *pEnd)
 {
     if (p == pEnd)
         return FALSE;
-    if (*p == '"' || Begins_With(p, pEnd, "file:"))
+    if (*p == '"' || *p == '/' || *p == '[' || Is_Single_Quote(*p) || Begins_With(p, pEnd, "file:"))
         return TRUE;
     if (pEnd - p >= 3 && Is_Letter(p[0]) && p[1] == ':' && Is_Slash(p[2]))
         return TRUE;
@@ -149,54 +156,85 @@ static int Url_Path(const WCHAR *p, const WCHAR *pEnd, LPWSTR lpszOut)
 }
 
 /* One item of the text, ended in place (the text is the program's own
-   copy): the path it gives into the intake's buffer, as a drive or UNC
-   path with backslashes.  Returns its length, 0 when it is no path. */
-static int Item_Path(LPWSTR pItem, int nItem, LPWSTR lpszOut)
+   copy, with room for the NUL): the path it gives, as a drive or UNC path
+   with backslashes, into the intake's szGiven; or one from the root
+   ("\tmp\x", "/tmp/x"), which Windows puts on the current folder's drive.
+   Returns its length; 0 when it is no such path, and then *pbRelative
+   tells whether it was a path at all (one relative to a folder). */
+static int Item_Path(LPWSTR pItem, int nItem, Name_Intake *pIntake, BOOL *pbRelative)
 {
+    LPWSTR lpszOut = pIntake->szGiven;
     pItem[nItem] = 0;
+    *pbRelative = FALSE;
     int n;
     if (Begins_With(pItem, pItem + nItem, "file:")) {
         n = Url_Path(pItem, pItem + nItem, lpszOut);
     } else {
         /* Variables as the shell expands them; one not set stays as it is. */
-        const DWORD nExpanded = Expand_Variables(pItem, lpszOut, NAME_MAX_CHARS + 1);
+        LPWSTR lpszExpanded = pIntake->szName;
+        const DWORD nExpanded = Expand_Variables(pItem, lpszExpanded, NAME_MAX_CHARS + 1);
         if (nExpanded == 0 || nExpanded > NAME_MAX_CHARS + 1)
             return 0;
         n = (int)nExpanded - 1;
-        for (int i = 0; i < n; i++)
-            if (lpszOut[i] == '/')
-                lpszOut[i] = '\\';
+        if (lpszExpanded[0] == '/' && n > 0) {
+            n = Posix_Path(lpszExpanded, lpszExpanded + n, lpszOut);
+        } else {
+            for (int i = 0; i < n; i++)
+                lpszOut[i] = lpszExpanded[i] == '/' ? '\\' : lpszExpanded[i];
+            lpszOut[n] = 0;
+        }
     }
-    const BOOL bPath = n >= 3 && ((Is_Letter(lpszOut[0]) && lpszOut[1] == ':' && lpszOut[2] == '\\') ||
-                                  (lpszOut[0] == '\\' && lpszOut[1] == '\\'));
-    return bPath ? n : 0;
+    const BOOL bPath = (n >= 3 && Is_Letter(lpszOut[0]) && lpszOut[1] == ':' && lpszOut[2] == '\\') ||
+                       (n >= 2 && lpszOut[0] == '\\');
+    if (bPath)
+        return n;
+    for (int i = 0; i < n && !*pbRelative; i++)
+        *pbRelative = lpszOut[i] == '\\';
+    return 0;
 }
 
-/* One item to the intake: a path must name a file or folder; anything
-   else is counted as no file name, with its first characters. */
-static BOOL Take_Item(LPWSTR pItem, int nItem, Name_Intake *pIntake)
+/* One item, its text [pItem, pItem + nItem) unquoted (the text is the
+   program's own copy, with room for a NUL after it), to the intake: a
+   path must name a file or folder; a relative one is counted as such,
+   anything else as no file name, with its first characters.  FALSE once
+   memory ran out. */
+BOOL Take_Pasted_Item(LPWSTR pItem, int nItem, Name_Intake *pIntake)
 {
     if (nItem == 0)
         return TRUE;   /* "" */
-    const int nPath = nItem <= NAME_MAX_CHARS ? Item_Path(pItem, nItem, pIntake->szGiven) : 0;
+    BOOL bRelative = FALSE;
+    const int nPath = nItem <= NAME_MAX_CHARS ? Item_Path(pItem, nItem, pIntake, &bRelative) : 0;
     if (nPath == 0) {
-        Note_Left_Out(NAME_NOT_A_NAME, pItem, nItem);
+        Note_Left_Out(bRelative ? NAME_RELATIVE : NAME_NOT_A_NAME, pItem, nItem);
         return TRUE;
     }
     return Intake_Name(pIntake, pIntake->szGiven, nPath, TRUE);
 }
 
-/* The items of one line [a, b): each in quotes keeps its inner blanks;
-   bare ones are trimmed, and apart where another path begins. */
+/* The items of one line [a, b): a path in double quotes, a word in single
+   quotes (a POSIX shell's or PowerShell's), a Markdown link's target, or
+   a bare path, trimmed, and apart where another item begins; items may
+   be apart by commas too (a PowerShell list). */
 static BOOL Take_Line(LPWSTR a, LPWSTR b, Name_Intake *pIntake)
 {
-    for (;;) {
+    for (BOOL bFirst = TRUE;; bFirst = FALSE) {
         while (a < b && Is_Blank(*a))
             a++;
+        if (a < b && *a == ',' && !bFirst)
+            for (a++; a < b && Is_Blank(*a); a++)
+                ;
         if (a == b)
             return TRUE;
         LPWSTR pItem = a, pItemEnd;
-        if (*a == '"') {
+        int nWord;
+        LPWSTR pAfter;
+        if (Is_Single_Quote(*a)) {
+            a = Read_Quoted_Word(a, b, pItem, &nWord);
+            pItemEnd = pItem + nWord;
+        } else if (*a == '[' && (pAfter = Read_Markdown_Link(a, b, pItem, &nWord)) != NULL) {
+            a = pAfter;
+            pItemEnd = pItem + nWord;
+        } else if (*a == '"') {
             pItem = pItemEnd = a + 1;
             while (pItemEnd < b && *pItemEnd != '"')
                 pItemEnd++;
@@ -219,7 +257,7 @@ static BOOL Take_Line(LPWSTR a, LPWSTR b, Name_Intake *pIntake)
         }
         /* The item is ended in place, over what followed it: a quote, a
            blank or a line end, all passed already. */
-        if (!Take_Item(pItem, (int)(pItemEnd - pItem), pIntake))
+        if (!Take_Pasted_Item(pItem, (int)(pItemEnd - pItem), pIntake))
             return FALSE;
     }
 }
@@ -228,6 +266,8 @@ static BOOL Take_Line(LPWSTR a, LPWSTR b, Name_Intake *pIntake)
    with room for a NUL after it. */
 void Take_Text_Paths(LPWSTR lpszText, SIZE_T nText, Name_Intake *pIntake)
 {
+    if (Take_Json_Array(lpszText, nText, pIntake))
+        return;
     LPWSTR p = lpszText, pEnd = lpszText + nText;
     while (p < pEnd) {
         LPWSTR b = p;

@@ -227,6 +227,7 @@ void Read_Pro_File(void)
         name_only_on = quotes_on = crlf_on = file_url_on = add_drops_on = 0;
         folder_contents_on = folders_too_on = 0;
         GetProfileFont(szProFName);
+        nUserFormats = 0;
         return;
     }
 
@@ -241,6 +242,7 @@ void Read_Pro_File(void)
     folder_contents_on = Read_Option(KN_contents, szFalse) ? 1 : 0;
     folders_too_on = Read_Option(KN_folders, szFalse) ? 1 : 0;
     GetProfileFont(szProFName);
+    Read_User_Formats();
 
     if (File_Attributes(szProFName) == INVALID_FILE_ATTRIBUTES)
         Write_Pro_File_Tm(NULL);

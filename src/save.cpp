@@ -8,6 +8,8 @@
 #include "TAMSEL.H"
 #include "GSTRLIST.H"
 
+int nSaveType = SAVE_TEXT;
+
 /* The one report of a file that cannot be written: the saved list or the
    profile. */
 void Write_Error_MesBox(HWND hWnd)
@@ -22,7 +24,7 @@ static int Ansi_File_Box(OPENFILENAMEW *pofnW, LPCSTR BoxTitle, BOOL bSave)
 {
     OPENFILENAMEA ofn;
     char szFile[sizeof szFName / sizeof szFName[0]];
-    char szFilter[128];
+    char szFilter[256];
     const int nFilter = Load_Message_Ansi(IDS_FILTER, szFilter, sizeof szFilter);
     for (char *p = szFilter; p < szFilter + nFilter; )
         if (*p == '|')
@@ -43,6 +45,7 @@ static int Ansi_File_Box(OPENFILENAMEW *pofnW, LPCSTR BoxTitle, BOOL bSave)
     ofn.lpstrDefExt = pofnW->lpstrDefExt ? "txt" : NULL;
     if (!(bSave ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn)))
         return 0;
+    pofnW->nFilterIndex = ofn.nFilterIndex;
     return MultiByteToWideChar(CP_ACP, 0, szFile, -1, pofnW->lpstrFile, (int)pofnW->nMaxFile) ? 1 : 0;
 }
 
@@ -50,14 +53,14 @@ int CMUFileBox(HWND hWnd, LPCSTR BoxTitle, int in_out)
 {
     OPENFILENAMEW ofn;
     WCHAR szFile[sizeof szFName / sizeof szFName[0]];
-    WCHAR szFilter[128], szTitle[64];
+    WCHAR szFilter[256], szTitle[64];
 
     /* The dialog works on a copy that starts from the last target: a
        failed dialog may leave anything in its buffer (the size it needs,
        for one), and Save must go on writing to the last target. */
     memcpy(szFile, szFName, sizeof szFile);
     /* The filter's pairs, kept in the string table split by '|'. */
-    const int nFilter = Load_Message(IDS_FILTER, szFilter, 128);
+    const int nFilter = Load_Message(IDS_FILTER, szFilter, 256);
     for (int i = 0; i < nFilter; i++)
         if (szFilter[i] == '|')
             szFilter[i] = 0;
@@ -95,6 +98,8 @@ int CMUFileBox(HWND hWnd, LPCSTR BoxTitle, int in_out)
         Set_Current_Folder(szCurrentDir);
     if (bChosen) {
         memcpy(szFName, szFile, sizeof szFName);
+        nSaveType = in_out && ofn.nFilterIndex >= SAVE_TEXT && ofn.nFilterIndex <= SAVE_JSON ? (int)ofn.nFilterIndex
+                                                                                              : SAVE_TEXT;
         return 1;
     }
 
@@ -190,9 +195,32 @@ static void Save_Add(Save_Buffer *pSave, LPCWSTR lpszText, SIZE_T nText)
     }
 }
 
-/* The encoding that holds every piece to save exactly: the ANSI code page
-   where it can (a file: URL is ASCII), UTF-8 where every name is whole
-   UTF-16, UTF-16 where a name holds a lone half of a pair. */
+/* The encoding that holds a text exactly, beginning from nEncoding: the
+   ANSI code page where it can, UTF-8 where the text is whole UTF-16,
+   UTF-16 where it holds a lone half of a pair. */
+static int Text_Encoding_From(int nEncoding, LPCWSTR lpszText, SIZE_T nText)
+{
+    BOOL bLossy = FALSE;
+    if (nEncoding == SAVE_ANSI && nText)
+        Wide_To_Ansi(lpszText, nText < 0x7FFFFFFF ? (int)nText : 0x7FFFFFFF, NULL, 0, &bLossy);
+    if (bLossy)
+        nEncoding = SAVE_UTF8;
+    for (SIZE_T i = 0; i < nText && nEncoding == SAVE_UTF8; i++) {
+        if (IS_HIGH_SURROGATE(lpszText[i]) && i + 1 < nText && IS_LOW_SURROGATE(lpszText[i + 1]))
+            i++;
+        else if (IS_HIGH_SURROGATE(lpszText[i]) || IS_LOW_SURROGATE(lpszText[i]))
+            nEncoding = SAVE_UTF16;
+    }
+    return nEncoding;
+}
+
+static int Text_Encoding(LPCWSTR lpszText, SIZE_T nText)
+{
+    return Text_Encoding_From(SAVE_ANSI, lpszText, nText);
+}
+
+/* The encoding that holds every piece to save exactly (a file: URL is
+   ASCII). */
 static int Save_Encoding(void)
 {
     if (file_url_on == 1)
@@ -204,21 +232,23 @@ static int Save_Encoding(void)
         if (!lpszName)
             continue;
         LPCWSTR lpszPiece = Name_Piece(lpszName);
-        const int nPiece = lstrlenW(lpszPiece);
-        BOOL bLossy = FALSE;
-        if (nEncoding == SAVE_ANSI)
-            Wide_To_Ansi(lpszPiece, nPiece, NULL, 0, &bLossy);
-        if (bLossy)
-            nEncoding = SAVE_UTF8;
-        for (int i = 0; i < nPiece && nEncoding == SAVE_UTF8; i++) {
-            if (IS_HIGH_SURROGATE(lpszPiece[i]) && i + 1 < nPiece && IS_LOW_SURROGATE(lpszPiece[i + 1]))
-                i++;
-            else if (IS_HIGH_SURROGATE(lpszPiece[i]) || IS_LOW_SURROGATE(lpszPiece[i]))
-                nEncoding = SAVE_UTF16;
-        }
+        nEncoding = Text_Encoding_From(nEncoding, lpszPiece, (SIZE_T)lstrlenW(lpszPiece));
         GlobalUnlock(hName);
     }
     return nEncoding;
+}
+
+/* A Unicode file begins with its byte-order mark, for the editors that
+   read it. */
+static void Save_Mark(Save_Buffer *pSave)
+{
+    if (pSave->nEncoding == SAVE_UTF8) {
+        memcpy(pSave->bytes + pSave->nUsed, "\xEF\xBB\xBF", 3);
+        pSave->nUsed += 3;
+    } else if (pSave->nEncoding == SAVE_UTF16) {
+        memcpy(pSave->bytes + pSave->nUsed, "\xFF\xFE", 2);
+        pSave->nUsed += 2;
+    }
 }
 
 /* Adds the piece of a node's name in the form the options ask for, built
@@ -233,6 +263,60 @@ static void Save_Name(Save_Buffer *pSave, HGLOBAL hNode, LPWSTR lpszForm)
     LPCWSTR lpszPiece = Name_Piece(lpszName);
     Save_Add(pSave, lpszForm, Name_Form(lpszPiece, lstrlenW(lpszPiece), lpszForm));
     GlobalUnlock(hName);
+}
+
+/* The list's text in the file type's format: CSV (RFC 4180, a header
+   row), the table, Markdown links or a JSON array; lines apart by CR LF.
+   0 when memory runs out. */
+static HGLOBAL Typed_Text(SIZE_T *pnLength)
+{
+    Copy_Format *pFormat = (Copy_Format *)GlobalAlloc(GMEM_FIXED, sizeof(Copy_Format));
+    if (!pFormat)
+        return 0;
+    static const int anBuiltin[] = {8, 8, 7, 5};   /* the table, the table, Markdown, JSON */
+    Builtin_Format(anBuiltin[nSaveType - SAVE_CSV], pFormat);
+    lstrcpyW(pFormat->szBetween, nSaveType == SAVE_JSON ? L",\\r\\n" : L"\\r\\n");
+    if (nSaveType == SAVE_CSV) {
+        WCHAR szHeader[128];
+        const int nHeader = Load_Message(IDS_TABLE_HEADER, szHeader, 120);
+        for (int i = 0; i < nHeader; i++)
+            if (szHeader[i] == '\t')
+                szHeader[i] = ',';
+        lstrcpyW(pFormat->szTemplate, L"{name:csv},{folder:csv},{size},{modified}");
+        Escape_Text(szHeader, pFormat->szBefore, COPYAS_AROUND_CHARS - 4);
+        lstrcatW(pFormat->szBefore, L"\\r\\n");
+    } else if (nSaveType == SAVE_JSON) {
+        lstrcpyW(pFormat->szBefore, L"[\\r\\n");
+        lstrcpyW(pFormat->szAfter, L"\\r\\n]");
+    }
+    UINT nNoForm;
+    HGLOBAL hText = Format_Text(pFormat, FALSE, pnLength, &nNoForm);
+    GlobalFree((HGLOBAL)pFormat);
+    return hText;
+}
+
+/* Saves the list in a format of a file type into the open file: CSV in
+   UTF-8 with its byte-order mark, as spreadsheets expect; the others in
+   the ANSI code page where it holds the whole text, else in UTF-8, or
+   UTF-16 where only that is exact.  FALSE when memory ran out. */
+static BOOL Save_Typed(Save_Buffer *pSave)
+{
+    SIZE_T nLength = 0;
+    HGLOBAL hText = Typed_Text(&nLength);
+    LPCWSTR lpszText = hText ? (LPCWSTR)GlobalLock(hText) : NULL;
+    if (!lpszText) {
+        if (hText)
+            GlobalFree(hText);
+        return FALSE;
+    }
+    pSave->nEncoding = SAVE_UTF8;
+    if (nSaveType != SAVE_CSV)
+        pSave->nEncoding = Text_Encoding(lpszText, nLength);
+    Save_Mark(pSave);
+    Save_Add(pSave, lpszText, nLength);
+    GlobalUnlock(hText);
+    GlobalFree(hText);
+    return TRUE;
 }
 
 int NameSave(HWND hWnd)
@@ -285,27 +369,28 @@ int NameSave(HWND hWnd)
     LPWSTR lpszForm = (LPWSTR)(pSave + 1);
     pSave->hFile = hFile;
     pSave->bOk = TRUE;
-    pSave->nEncoding = Save_Encoding();
     pSave->nUsed = 0;
-    if (pSave->nEncoding == SAVE_UTF8) {
-        memcpy(pSave->bytes, "\xEF\xBB\xBF", 3);
-        pSave->nUsed = 3;
-    } else if (pSave->nEncoding == SAVE_UTF16) {
-        memcpy(pSave->bytes, "\xFF\xFE", 2);
-        pSave->nUsed = 2;
-    }
-    const SIZE_T nToken = (SIZE_T)lstrlenW(szFtoken);
-    Save_Name(pSave, hFNameTopList, lpszForm);
-    for (HGLOBAL hNode = String_List_Next(hFNameTopList); pSave->bOk && hNode; hNode = String_List_Next(hNode)) {
-        Save_Add(pSave, szFtoken, nToken);
-        Save_Name(pSave, hNode, lpszForm);
+    BOOL bMemory = TRUE;
+    if (nSaveType >= SAVE_CSV) {
+        bMemory = Save_Typed(pSave);
+    } else {
+        pSave->nEncoding = Save_Encoding();
+        Save_Mark(pSave);
+        const SIZE_T nToken = (SIZE_T)lstrlenW(szFtoken);
+        Save_Name(pSave, hFNameTopList, lpszForm);
+        for (HGLOBAL hNode = String_List_Next(hFNameTopList); pSave->bOk && hNode; hNode = String_List_Next(hNode)) {
+            Save_Add(pSave, szFtoken, nToken);
+            Save_Name(pSave, hNode, lpszForm);
+        }
     }
     Save_Flush(pSave);
     CloseHandle(hFile);
-    const int save_ok = pSave->bOk;
+    const int save_ok = pSave->bOk && bMemory;
     GlobalFree((HGLOBAL)pSave);
 
-    if (!save_ok)
+    if (!bMemory)
+        Mem_error_MesBox();
+    else if (!save_ok)
         Write_Error_MesBox(hWnd);
     return save_ok;
 }

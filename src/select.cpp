@@ -298,6 +298,7 @@ BOOL wm_CONTEXTMENU_select(HWND hWnd, LPARAM lParam)
     HMENU hMenu = LoadMenuA(hInst, MAKEINTRESOURCEA(IDR_CONTEXT));
     HMENU hPopup = hMenu ? GetSubMenu(hMenu, 0) : NULL;
     if (hPopup) {
+        Add_Copy_As_Menu(hPopup, IDM_NAMECOPY);
         Menu_States(hPopup);
         TrackPopupMenu(hPopup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hWnd, NULL);
     }

@@ -54,8 +54,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int cmdS
     }
     const int bCreated = CreateMyWindow(hInstance, cmdShow);
     End_Start(hStart);
-    if (bCreated)
+    if (bCreated) {
+        Report_Unread_Formats(hWndMain);
         Command_Line_Files(hWndMain, lpszCmdLine);
+    }
     if (hLine)
         GlobalFree(hLine);
     if (!bCreated)
@@ -117,6 +119,7 @@ int CreateMyWindow(HINSTANCE hInstance, int cmdShow)
     }
 
     Keep_In_Work_Area(hWndMain);
+    Add_Copy_As_Menu(Edit_Menu(hWndMain), IDM_NAMECOPY);
     hFNameTopList = 0;
     szFName[0] = 0;
     string_select_token(szToken, 0);
@@ -135,6 +138,19 @@ static void Copy_Option(HWND hWnd)
     const UINT nForm = name_only_on | quotes_on << 1 | crlf_on << 2 | file_url_on << 3;
     if (nForm != nFormBefore && direct_copy_on == 1 && TotalNumberOfFiles)
         PostMessageA(hWnd, WM_COMMAND, IDM_DIRECTCOPY, 0);
+}
+
+/* The menu bar's Edit pop-up: the one that holds NameCopy. */
+HMENU Edit_Menu(HWND hWnd)
+{
+    HMENU hMenu = GetMenu(hWnd);
+    const int nItems = hMenu ? GetMenuItemCount(hMenu) : 0;
+    for (int i = 0; i < nItems; i++) {
+        HMENU hPopup = GetSubMenu(hMenu, i);
+        if (hPopup && GetMenuState(hPopup, IDM_NAMECOPY, MF_BYCOMMAND) != (UINT)-1)
+            return hPopup;
+    }
+    return NULL;
 }
 
 void Show_Wait_Cursor(void)
@@ -309,7 +325,14 @@ LRESULT WMCommand(HWND hWnd, WPARAM wParam)
         return LOWORD(wParam) == IDM_SAVEOPTION;
     }
     /* The command in the low word: a menu sends 0 in the high word, an
-       accelerator 1. */
+       accelerator 1.  Copy As: a command a format. */
+    if (LOWORD(wParam) >= IDM_COPYAS_FIRST && LOWORD(wParam) <= IDM_COPYAS_LAST) {
+        if (TotalNumberOfFiles) {
+            Show_Wait_Cursor();
+            Copy_As(hWnd, LOWORD(wParam) - IDM_COPYAS_FIRST);
+        }
+        return 0;
+    }
     switch (LOWORD(wParam)) {
     case IDM_SAVE:
         if (!TotalNumberOfFiles)
@@ -394,6 +417,10 @@ LRESULT WMCommand(HWND hWnd, WPARAM wParam)
         Copy_Option(hWnd);
         break;
 
+    case IDM_COPYAS_FORMATS:
+        Copy_As_Formats(hWnd);
+        break;
+
     case IDM_FONT:
         hnewsfont = CMUFont(hWnd, hnewsfont);
         First_Scroll_Initial(hWnd, (int)TotalNumberOfFiles, maxfile_name_length);
@@ -441,6 +468,8 @@ void Menu_States(HMENU hMenu)
     for (const auto &item : items)
         EnableMenuItem(hMenu, item.id, MF_BYCOMMAND |
                        (item.bEnabled && (!bWalking || item.id == IDM_PASTE) ? MF_ENABLED : MF_GRAYED));
+    for (UINT id = IDM_COPYAS_FIRST; id <= IDM_COPYAS_LAST; id++)
+        EnableMenuItem(hMenu, id, MF_BYCOMMAND | (TotalNumberOfFiles > 0 && !bWalking ? MF_ENABLED : MF_GRAYED));
 }
 
 void WMInitMenu(HWND hWnd, HMENU hMenu)

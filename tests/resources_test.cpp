@@ -17,7 +17,7 @@ TEST(Resources, MenuHasEveryCommandInOrder)
         {"&Edit", {{"&Undo\tCtrl+Z", 115}, {nullptr, 0}, {"Name&Copy\tCtrl+C", 104}, {"&Paste\tCtrl+V", 111},
                    {"&Remove\tDel", 112}, {"Select &All\tCtrl+A", 113}, {nullptr, 0}, {"Sort By &Name", 114},
                    {nullptr, 0}, {"Clip &Board Clear", 107}, {"&Tamsel Clear", 108}}},
-        {"&Option", {{"Copy &Option", 105}, {"&Font", 109}, {nullptr, 0}, {"&Save Option", 110}}},
+        {"&Option", {{"Copy &Option", 105}, {"Copy As For&mats", 118}, {"&Font", 109}, {nullptr, 0}, {"&Save Option", 110}}},
         {"&Help", {{"&Index\tF1", 4}, {"&Using Help", 3}, {nullptr, 0}, {"&About", 102}}},
     };
     ASSERT_EQ(GetMenuItemCount(bar), 4);

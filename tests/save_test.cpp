@@ -474,10 +474,13 @@ TEST_F(SaveTest, DialogIsAskedForAnyFileStartingFromTheLastTarget)
 #endif
     EXPECT_EQ(request.hwndOwner, hWndMain);
     EXPECT_EQ(seam::fileDialogFilter, Said("すべてのﾌｧｲﾙ (*.*)", "All files (*.*)") + std::string("\0*.*\0", 5) +
-                                          Said("ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "Text files (*.txt)") + std::string("\0*.txt\0", 7));
+                                          Said("ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "Text files (*.txt)") + std::string("\0*.txt\0", 7) +
+                                          "CSV (*.csv)" + std::string("\0*.csv\0", 7) + Said("表 (*.tsv)", "Table (*.tsv)") +
+                                          std::string("\0*.tsv\0", 7) + "Markdown (*.md)" + std::string("\0*.md\0", 6) +
+                                          "JSON (*.json)" + std::string("\0*.json\0", 8));
     EXPECT_EQ(request.nFilterIndex, 2u);   // text files first
     EXPECT_EQ(request.nMaxFile, 256u);
-    EXPECT_STREQ(request.lpstrTitle, L"Save Name");
+    EXPECT_EQ(seam::fileDialogTitle, "Save Name");
     EXPECT_STREQ(request.lpstrDefExt, L"txt");
     EXPECT_EQ(request.Flags, (DWORD)OFN_HIDEREADONLY);   // no question of its own
     EXPECT_EQ(Target(), target);   // cancelled: the target stays
@@ -490,7 +493,75 @@ TEST_F(SaveTest, DialogIsAskedForAnyFileStartingFromTheLastTarget)
     seam::convertAcp = 1252;
     char szFilter[128];
     Load_Message_Ansi(IDS_FILTER, szFilter, sizeof szFilter);
-    EXPECT_STREQ(szFilter, "All files (*.*)|*.*|Text files (*.txt)|*.txt|");
+    EXPECT_STREQ(szFilter, "All files (*.*)|*.*|Text files (*.txt)|*.txt|CSV (*.csv)|*.csv|Table (*.tsv)|*.tsv|"
+                           "Markdown (*.md)|*.md|JSON (*.json)|*.json|");
+}
+
+// Rows of RFC 4180 CSV: fields apart by commas, a quoted one's quotes doubled.
+std::vector<std::vector<std::string>> Csv(const std::string &text)
+{
+    std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (size_t i = 0; i < text.size(); i++) {
+        const char c = text[i];
+        if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+            rows.back().back() += text[i++];
+        else if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && c == ',')
+            rows.back().emplace_back();
+        else if (!quoted && c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            rows.emplace_back(1, std::string()), i++;
+        else
+            rows.back().back() += c;
+    }
+    return rows;
+}
+
+TEST_F(SaveTest, SaveAsWritesEachTypeAndCsvReadsAsFourColumns)
+{
+    // Each type chosen in the dialog, a bare name given: the type's
+    // extension and its text; Save then writes the same type again.
+    const std::string comma = dir + "a, b.txt", kanji = dir + "表.txt", folder = dir.substr(0, dir.size() - 1);
+    ASSERT_TRUE(WriteFileBytes(comma, "12345"));
+    ASSERT_TRUE(WriteFileBytes(kanji, ""));
+    extraFiles.insert(extraFiles.end(), {comma, kanji});
+    Drop({comma, kanji});
+    auto Typed = [&](int type, const char *ext) {
+        extraFiles.push_back(dir + "typed" + ext);
+        DialogAnswerer answer([&](HWND dlg) {
+            HWND types = GetDlgItem(dlg, 0x470);   // cmb1: the file types
+            SendMessageA(types, CB_SETCURSEL, type - 1, 0);
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), (LPARAM)types);
+            TypeAndOpen(dlg, dir + "typed");
+        });
+        SendMessageA(hWndMain, WM_COMMAND, IDM_SAVEAS, 0);
+        Pump();
+        return ReadFileBytes(dir + "typed" + ext);
+    };
+    const std::string csv = Typed(SAVE_CSV, ".csv");
+    ASSERT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");   // UTF-8, marked, whatever the code page
+    const auto rows = Csv(csv.substr(3));
+    ASSERT_EQ(rows.size(), 3u) << csv;
+    EXPECT_EQ(rows[0], (std::vector<std::string>{Said("名前", "Name"), Said("フォルダー", "Folder"), Said("サイズ", "Size"),
+                                                  Said("更新日時", "Modified")}));
+    ASSERT_EQ(rows[1].size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(rows[1].begin(), rows[1].begin() + 3), (std::vector<std::string>{"a, b.txt", folder, "5"}));
+    EXPECT_EQ(rows[1][3].size(), 19u);   // YYYY-MM-DD HH:MM:SS
+    EXPECT_EQ(rows[2][0], "表.txt");
+
+    EXPECT_EQ(Typed(SAVE_MARKDOWN, ".md"), Sjis("[a, b.txt](a,%20b.txt)\r\n[表.txt](表.txt)"));
+    std::string escaped = folder;   // each backslash doubled
+    for (size_t at = 0; (at = escaped.find('\\', at)) != std::string::npos; at += 2)
+        escaped.insert(at, "\\");
+    EXPECT_EQ(Typed(SAVE_JSON, ".json"), Sjis(("[\r\n\"" + escaped + "\\\\a, b.txt\",\r\n\"" + escaped + "\\\\表.txt\"\r\n]").c_str()));
+    const std::string table = Typed(SAVE_TABLE, ".tsv");
+    EXPECT_EQ(table.substr(0, table.find("\r\n")), Sjis(Said("名前\tフォルダー\tサイズ\t更新日時", "Name\tFolder\tSize\tModified").c_str()));
+
+    // Save: the last type chosen, to the same file.
+    DeleteFileA((dir + "typed.tsv").c_str());
+    SendMessageA(hWndMain, WM_COMMAND, IDM_SAVE, 0);
+    EXPECT_EQ(ReadFileBytes(dir + "typed.tsv"), table);
 }
 
 }  // namespace

@@ -39,6 +39,7 @@ LCID systemLcid = 0;
 DWORD fileDialogError = 0;
 OPENFILENAMEW *fileDialogRequest = nullptr;
 std::string *fileDialogStart = nullptr;
+std::string fileDialogTitle;
 std::string fileDialogFilter;
 static std::set<HGLOBAL> live;
 
@@ -399,6 +400,7 @@ static BOOL FakeFileDialog(LPOPENFILENAMEW ofn, BOOL (WINAPI *real)(LPOPENFILENA
         *seam::fileDialogRequest = *ofn;
     if (seam::fileDialogStart)
         *seam::fileDialogStart = Utf8(ofn->lpstrFile, lstrlenW(ofn->lpstrFile));
+    seam::fileDialogTitle = ofn->lpstrTitle ? Utf8(ofn->lpstrTitle, lstrlenW(ofn->lpstrTitle)) : "";
     seam::fileDialogFilter.clear();   // its pairs, up to the closing empty string
     for (const wchar_t *p = ofn->lpstrFilter; p && *p; p += lstrlenW(p) + 1)
         seam::fileDialogFilter += Utf8(p, lstrlenW(p)) + '\0';

@@ -78,6 +78,7 @@ extern DWORD fileDialogError;
 // copied here.
 extern OPENFILENAMEW *fileDialogRequest;
 extern std::string *fileDialogStart;
+extern std::string fileDialogTitle;     // the last dialog's title, in UTF-8 (the request's points into the caller's stack)
 extern std::string fileDialogFilter;    // the last dialog's filter pairs in UTF-8, each with its NUL
 
 size_t LiveBlocks();        // blocks the modules allocated and have not freed
