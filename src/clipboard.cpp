@@ -59,7 +59,7 @@ static SIZE_T Join_Into(LPWSTR lpszText, SIZE_T nRoom, BOOL bSelection)
    need, cut to the text after; a longer text is measured on and joined
    again into a block of its size.  0 when memory runs out or the text
    would pass COPY_MAX_CHARS. */
-static HGLOBAL Join_Names(BOOL bSelection, SIZE_T *pnLength)
+HGLOBAL Copy_Text_Block(BOOL bSelection, SIZE_T *pnLength)
 {
     SIZE_T nRoom = (SIZE_T)TotalNumberOfFiles * 128 + 256;
     for (int nTry = 0; nTry < 2; nTry++) {
@@ -163,7 +163,7 @@ int Copy_Clipboard(HWND hWnd)
 int Copy_List(HWND hWnd, BOOL bSelection, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
 {
     SIZE_T nLength = 0;
-    const HGLOBAL hWide = Join_Names(bSelection, &nLength);
+    const HGLOBAL hWide = Copy_Text_Block(bSelection, &nLength);
     return Copy_Text(hWnd, hWide, nLength, hKeepDrop, hKeepEffect);
 }
 

@@ -115,6 +115,16 @@ LPCWSTR String_List_Lock_Next(HGLOBAL hFNameList, HGLOBAL *phText, HGLOBAL *phNe
     return *phText ? (LPCWSTR)GlobalLock(*phText) : NULL;
 }
 
+SIZE_T String_List_Room(HGLOBAL hFNameList)
+{
+    NameList *pNode = hFNameList ? (NameList *)GlobalLock(hFNameList) : NULL;
+    if (!pNode)
+        return 0;
+    const HGLOBAL hText = pNode->hfilename;
+    GlobalUnlock(hFNameList);
+    return hText ? GlobalSize(hText) / sizeof(WCHAR) : 0;
+}
+
 int String_List_Read(HGLOBAL hFNameList, LPWSTR string_buff, int nSize)
 {
     HGLOBAL hText;

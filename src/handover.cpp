@@ -154,6 +154,14 @@ static BOOL Wait_For(HWND hWnd, int nKind, HGLOBAL hData, BOOL bShift)
     return TRUE;
 }
 
+/* The window in front of the others, restored if it was minimised. */
+static void Bring_To_Front(HWND hWnd)
+{
+    if (IsIconic(hWnd))
+        ShowWindow(hWnd, SW_RESTORE);
+    SetForegroundWindow(hWnd);
+}
+
 /* WM_COPYDATA: names another start hands over, read only inside the
    block it sent, kept until they can be taken.  TRUE when kept. */
 LRESULT Handed_Names(HWND hWnd, const COPYDATASTRUCT *pData)
@@ -180,7 +188,14 @@ LRESULT Handed_Names(HWND hWnd, const COPYDATASTRUCT *pData)
     }
     memcpy(lpszNames, p, nLineEnd * sizeof(WCHAR));
     lpszNames[nLineEnd] = 0;
+    const BOOL bNames = Line_Has_Names(lpszNames + nFolderEnd + 1);
     GlobalUnlock(hNames);
+    if (!bNames) {
+        /* A start without names: this window to the front, and no more. */
+        GlobalFree(hNames);
+        Bring_To_Front(hWnd);
+        return TRUE;
+    }
     if (!Wait_For(hWnd, WAIT_NAMES, hNames, p[0] == 'S')) {
         GlobalFree(hNames);
         return FALSE;
@@ -243,9 +258,7 @@ static void Take_Handed(HWND hWnd, HGLOBAL hNames, BOOL bShift)
     WCHAR szOwn[MAX_PATH];
     const DWORD nOwn = Current_Folder(MAX_PATH, szOwn);
     Set_Current_Folder(lpszNames + 1);
-    if (IsIconic(hWnd))
-        ShowWindow(hWnd, SW_RESTORE);
-    SetForegroundWindow(hWnd);
+    Bring_To_Front(hWnd);
     Take_Named_Files(hWnd, lpszNames + 1 + lstrlenW(lpszNames + 1) + 1, (add_drops_on == 1) != bShift);
     if (nOwn > 0 && nOwn < MAX_PATH)
         Set_Current_Folder(szOwn);

@@ -169,8 +169,8 @@ void Keep_In_Work_Area(HWND hWnd)
     if (x == rc.left && y == rc.top && cx == rc.right - rc.left && cy == rc.bottom - rc.top)
         return;
     SetWindowPos(hWnd, NULL, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    cx_window_size = cx;
-    cy_window_size = cy;
+    cx_window_size = MulDiv(cx, 96, nDpi);   /* kept in 96-DPI units */
+    cy_window_size = MulDiv(cy, 96, nDpi);
 }
 
 /* A stored size of 0 or less, or no number, opens the default size.  (One
@@ -287,8 +287,10 @@ void Write_Pro_File_Tm(HWND hWnd)
         WINDOWPLACEMENT wp;
         wp.length = sizeof wp;
         GetWindowPlacement(hWnd, &wp);
-        cx_window_size = wp.rcNormalPosition.right - wp.rcNormalPosition.left;
-        cy_window_size = wp.rcNormalPosition.bottom - wp.rcNormalPosition.top;
+        /* Stored in 96-DPI units, as a program unaware of DPI stored it:
+           an old profile opens at the same apparent size. */
+        cx_window_size = MulDiv(wp.rcNormalPosition.right - wp.rcNormalPosition.left, 96, nDpi);
+        cy_window_size = MulDiv(wp.rcNormalPosition.bottom - wp.rcNormalPosition.top, 96, nDpi);
     }
     if (!Write_Profile() && hWnd)
         Write_Error_MesBox(hWnd);

@@ -16,6 +16,8 @@ UINT nSelectedRows;
 static BYTE abSelected[(MAX_LIST_NAMES + 7) / 8];
 static int  nAnchorRow;             /* where Shift and a drag extend from */
 static BOOL bDragging;              /* the left button went down on a name and is held */
+static BOOL bPressOnSelected;       /* it went down on a name selected: a drag out of them, or a click */
+static POINT ptPress;               /* where */
 static int  nDragStep;              /* rows a tick of the timer moves while the pointer is above or below */
 
 #define DRAG_TIMER    1
@@ -185,6 +187,18 @@ void wm_LBUTTONDOWN_select(HWND hWnd, WPARAM wParam, LPARAM lParam)
     SetFocus(hWnd);
     const int nRow = Row_At(GET_Y_LPARAM(lParam));
     Begin_Row_Change();
+    if (nRow < (int)TotalNumberOfFiles && Row_Selected(nRow) && !(wParam & (MK_SHIFT | MK_CONTROL))) {
+        /* On a name selected: the selection stays for a drag out of it;
+           let go without moving, it is a click on that name. */
+        bPressOnSelected = TRUE;
+        ptPress.x = GET_X_LPARAM(lParam);
+        ptPress.y = GET_Y_LPARAM(lParam);
+        nFocusRow = nRow;
+        bFocusCue = TRUE;
+        End_Row_Change(hWnd);
+        SetCapture(hWnd);
+        return;
+    }
     if (nRow >= (int)TotalNumberOfFiles) {
         Clear_Selection();   /* below the last name */
     } else if (wParam & MK_SHIFT) {
@@ -224,6 +238,16 @@ static void Drag_To(HWND hWnd, int nRow)
    a timer scrolls on, a row a tick. */
 void wm_MOUSEMOVE_select(HWND hWnd, WPARAM, LPARAM lParam)
 {
+    if (bPressOnSelected) {
+        /* Past the system's drag distance: the names selected go out. */
+        const int dx = GET_X_LPARAM(lParam) - ptPress.x, dy = GET_Y_LPARAM(lParam) - ptPress.y;
+        if ((dx < 0 ? -dx : dx) > GetSystemMetrics(SM_CXDRAG) / 2 || (dy < 0 ? -dy : dy) > GetSystemMetrics(SM_CYDRAG) / 2) {
+            bPressOnSelected = FALSE;
+            ReleaseCapture();
+            Drag_Out(hWnd);
+        }
+        return;
+    }
     if (!bDragging)
         return;
     RECT rc;
@@ -247,9 +271,21 @@ void wm_TIMER_select(HWND hWnd)
         KillTimer(hWnd, DRAG_TIMER);
 }
 
-/* The button released, or the capture lost. */
-void wm_LBUTTONUP_select(HWND hWnd)
+/* The button released, or the capture lost (bReleased FALSE). */
+void wm_LBUTTONUP_select(HWND hWnd, BOOL bReleased)
 {
+    if (bPressOnSelected) {
+        bPressOnSelected = FALSE;
+        ReleaseCapture();
+        if (bReleased && nFocusRow >= 0) {
+            /* A click on a name of the selection: that name alone. */
+            Begin_Row_Change();
+            Select_Range(nFocusRow, nFocusRow);
+            nAnchorRow = nFocusRow;
+            End_Row_Change(hWnd);
+        }
+        return;
+    }
     KillTimer(hWnd, DRAG_TIMER);
     if (!bDragging)
         return;

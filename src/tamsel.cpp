@@ -1,6 +1,8 @@
 /* Tamsel32: lists files dropped from the shell and turns the list into text.
    Start-up, the window procedure, the menu commands and the menu state. */
 #include <windows.h>
+#include <commctrl.h>   /* InitCommonControls: the manifest's themed controls, version 6 */
+#include <ole2.h>
 
 #include "TAMSEL.H"
 #include "GSTRLIST.H"
@@ -42,11 +44,12 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int cmdS
     if (!hPrevInstance && !InitWindowclass(hInstance))
         return 0;
     /* One window for every start: names go to the one open, if there is
-       one; starts take their turns, so that two never both open one. */
+       one, and a start without names brings it to the front; starts take
+       their turns, so that two never both open one. */
     HGLOBAL hLine;
     LPCWSTR lpszCmdLine = Wide_Command_Line(&hLine);
     HANDLE hStart = Begin_Start();
-    if (lpszCmdLine && Line_Has_Names(lpszCmdLine) && Hand_Over_Names(lpszCmdLine)) {
+    if (Hand_Over_Names(lpszCmdLine ? lpszCmdLine : L"")) {
         End_Start(hStart);
         if (hLine)
             GlobalFree(hLine);
@@ -103,19 +106,30 @@ int InitWindowclass(HINSTANCE hInstance)
 int CreateMyWindow(HINSTANCE hInstance, int cmdShow)
 {
     hInst = hInstance;
+    InitCommonControls();
+    OleInitialize(NULL);   /* a drag out of the list */
     hMainKeys = LoadAcceleratorsA(hInstance, szAppName);
     Get_Pro_File_Tm(hInstance);
     /* Before the window, on the screen: the window's first size message
        divides by yChar. */
     InitFont(NULL);
 
+    /* The stored size is in 96-DPI units. */
     hWndMain = CreateWindowExA(0, szAppName, szAppName,
                                WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL,
-                               CW_USEDEFAULT, 0, cx_window_size, cy_window_size,
+                               CW_USEDEFAULT, 0, MulDiv(cx_window_size, nDpi, 96), MulDiv(cy_window_size, nDpi, 96),
                                NULL, NULL, hInstance, NULL);
     if (!hWndMain) {
         CloseFont();
         return 0;
+    }
+    /* A window that opened on a display of another scale than the one
+       the font was made for. */
+    const int nWindowDpi = Window_Dpi(hWndMain);
+    if (nWindowDpi != nDpi) {
+        SetWindowPos(hWndMain, NULL, 0, 0, MulDiv(cx_window_size, nWindowDpi, 96),
+                     MulDiv(cy_window_size, nWindowDpi, 96), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Font_Dpi_Changed(hWndMain, nWindowDpi);
     }
 
     Keep_In_Work_Area(hWndMain);
@@ -138,6 +152,15 @@ static void Copy_Option(HWND hWnd)
     const UINT nForm = name_only_on | quotes_on << 1 | crlf_on << 2 | file_url_on << 3;
     if (nForm != nFormBefore && direct_copy_on == 1 && TotalNumberOfFiles)
         PostMessageA(hWnd, WM_COMMAND, IDM_DIRECTCOPY, 0);
+}
+
+static void Dpi_Changed(HWND hWnd, int nNewDpi, const RECT *pSuggested)
+{
+    Font_Dpi_Changed(hWnd, nNewDpi);
+    SetWindowPos(hWnd, NULL, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,
+                 pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetupScroll(hWnd);
+    InvalidateRect(hWnd, NULL, TRUE);
 }
 
 /* The menu bar's Edit pop-up: the one that holds NameCopy. */
@@ -188,6 +211,7 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
         Close_Help(hWnd);
         CloseFont();
+        OleUninitialize();
         PostQuitMessage(0);
         return 0;
 
@@ -261,8 +285,11 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
 
     case WM_LBUTTONUP:
+        wm_LBUTTONUP_select(hWnd, TRUE);
+        return 0;
+
     case WM_CAPTURECHANGED:
-        wm_LBUTTONUP_select(hWnd);
+        wm_LBUTTONUP_select(hWnd, FALSE);
         return 0;
 
     case WM_TIMER:
@@ -302,6 +329,12 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_INITMENU:
         WMInitMenu(hWnd, (HMENU)wParam);
         return 1;
+
+    case WM_DPICHANGED:
+        /* Moved to a display of another scale: the size Windows suggests,
+           the font made anew, the top row and the selection kept. */
+        Dpi_Changed(hWnd, LOWORD(wParam), (const RECT *)lParam);
+        return 0;
 
     case WM_DROPFILES:
         Drop_Intake(hWnd, wParam);

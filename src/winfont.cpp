@@ -10,6 +10,7 @@ COLORREF fontcolor;
 HFONT    hnewsfont;
 int      xChar;
 int      yChar;
+int      nDpi = 96;
 
 static CHOOSEFONTA cfTemp;      /* the chooser's request, kept between calls */
 
@@ -51,15 +52,13 @@ static void Font_String(LPCWSTR szProFileName, LPCSTR lpszKey, LPCSTR lpszDefaul
         Profile_String(szProFileName, APNFont, lpszKey, lpszDefault, szProBuff, PRO_BUFF_SIZE);
 }
 
-/* The largest size the font chooser sets, 1,638 points, in pixels on the
-   screen.  A hand-edited profile can hold any number, and a font tens of
-   thousands of pixels high takes minutes to paint a line. */
+/* The largest size the font chooser sets, 1,638 points, in the stored
+   sizes' pixels (96-DPI units).  A hand-edited profile can hold any
+   number, and a font tens of thousands of pixels high takes minutes to
+   paint a line. */
 static int Largest_Font_Pixels(void)
 {
-    HDC hDC = GetDC(NULL);
-    const int nDpi = hDC ? GetDeviceCaps(hDC, LOGPIXELSY) : 96;
-    ReleaseDC(NULL, hDC);
-    return MulDiv(1638, nDpi, 72);
+    return MulDiv(1638, 96, 72);
 }
 
 /* A height or width the chooser could have set; any other reads as 0, the
@@ -178,13 +177,61 @@ int WriteProfileFont(LPCWSTR szProFileName)
     return Profile_Write(szProFileName, APNFont, KN_FontColor, szProBuff) ? 1 : 0;
 }
 
+typedef UINT (WINAPI *GETDPIFORWINDOW)(HWND hWnd);
+
+/* The DPI a window is drawn at: GetDpiForWindow where Windows has it
+   (10 from 1607 on, loaded at run time), else the screen's.  An answer of
+   0 or past any display's (960) is taken as 96. */
+int Window_Dpi(HWND hWnd)
+{
+    GETDPIFORWINDOW pGetDpi = (GETDPIFORWINDOW)(void *)GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
+    int n = hWnd && pGetDpi ? (int)pGetDpi(hWnd) : 0;
+    if (!n) {
+        HDC hDC = GetDC(NULL);
+        n = hDC ? GetDeviceCaps(hDC, LOGPIXELSY) : 96;
+        if (hDC)
+            ReleaseDC(NULL, hDC);
+    }
+    return n > 0 && n <= 960 ? n : 96;
+}
+
+/* The display font at the window's DPI: its stored size is in 96-DPI
+   units, as a program unaware of DPI always stored it.  A height of 0,
+   the font mapper's default, is a size in pixels at every DPI: it is
+   measured and scaled like any other. */
+static HFONT Create_Display_Font(void)
+{
+    LOGFONTA lf = cursfont;
+    lf.lfHeight = MulDiv(cursfont.lfHeight, nDpi, 96);
+    lf.lfWidth = MulDiv(cursfont.lfWidth, nDpi, 96);
+    HFONT hFont = CreateFontIndirectA(&lf);
+    if (hFont && lf.lfHeight == 0 && nDpi != 96) {
+        TEXTMETRICA tm;
+        HDC hDC = GetDC(NULL);
+        HGDIOBJ hOld = SelectObject(hDC, hFont);
+        const BOOL bMeasured = GetTextMetricsA(hDC, &tm);
+        SelectObject(hDC, hOld);
+        ReleaseDC(NULL, hDC);
+        if (bMeasured && tm.tmHeight > 0) {
+            lf.lfHeight = MulDiv(tm.tmHeight, nDpi, 96);   /* positive: the cell's height */
+            HFONT hScaled = CreateFontIndirectA(&lf);
+            if (hScaled) {
+                DeleteObject(hFont);
+                hFont = hScaled;
+            }
+        }
+    }
+    return hFont;
+}
+
 void InitFont(HWND hWnd)
 {
     HDC hDC = GetDC(hWnd);
 
+    nDpi = Window_Dpi(hWnd);
     cursfont.lfEscapement = 0;
     cursfont.lfOrientation = 0;
-    hnewsfont = CreateFontIndirectA(&cursfont);
+    hnewsfont = Create_Display_Font();
     HGDIOBJ hOld = SelectObject(hDC, hnewsfont);
     Measure_Font(hDC, szStartSample);
     SelectObject(hDC, hOld);
@@ -196,8 +243,12 @@ HFONT CMUFont(HWND hWnd, HFONT hfoldFont)
     HFONT hResult = hfoldFont;
     HDC hDC = GetDC(hWnd);
     /* The chooser works on a copy: some implementations write the record
-       back even when the user cancels. */
+       back even when the user cancels.  It tells points from pixels by
+       the screen's DPI. */
     LOGFONTA lfChoice = cursfont;
+    const int nScreenDpi = Window_Dpi(NULL);
+    lfChoice.lfHeight = MulDiv(cursfont.lfHeight, nScreenDpi, 96);
+    lfChoice.lfWidth = MulDiv(cursfont.lfWidth, nScreenDpi, 96);
 
     cfTemp.lStructSize = sizeof cfTemp;
     cfTemp.hwndOwner = hWnd;
@@ -220,13 +271,36 @@ HFONT CMUFont(HWND hWnd, HFONT hfoldFont)
             DeleteObject(hfoldFont);
         fontcolor = cfTemp.rgbColors;
         cursfont = lfChoice;
-        hResult = CreateFontIndirectA(&cursfont);
+        cursfont.lfHeight = MulDiv(lfChoice.lfHeight, 96, nScreenDpi);
+        cursfont.lfWidth = MulDiv(lfChoice.lfWidth, 96, nScreenDpi);
+        hResult = Create_Display_Font();
         HGDIOBJ hOld = SelectObject(hDC, hResult);
         Measure_Font(hDC, szSample_string);
         SelectObject(hDC, hOld);
     }
     ReleaseDC(hWnd, hDC);
     return hResult;
+}
+
+/* The window moved to a display of another scale (WM_DPICHANGED): the
+   font anew at its DPI, measured again. */
+void Font_Dpi_Changed(HWND hWnd, int nNewDpi)
+{
+    const int nOldDpi = nDpi;
+    nDpi = nNewDpi > 0 && nNewDpi <= 960 ? nNewDpi : 96;
+    HFONT hNew = Create_Display_Font();
+    if (!hNew) {
+        nDpi = nOldDpi;   /* the font it was drawn with stays, and its scale */
+        return;
+    }
+    if (hnewsfont)
+        DeleteObject(hnewsfont);
+    hnewsfont = hNew;
+    HDC hDC = GetDC(hWnd);
+    HGDIOBJ hOld = SelectObject(hDC, hnewsfont);
+    Measure_Font(hDC, szStartSample);
+    SelectObject(hDC, hOld);
+    ReleaseDC(hWnd, hDC);
 }
 
 void SelectUser_Font(HDC hDC, HFONT hFont)

@@ -48,7 +48,7 @@ BOOL CALLBACK CollectRichText(HWND hwnd, LPARAM lParam)
 }
 
 // The top-level window of class cls whose caption holds `title`, waited for.
-HWND WaitForHelp(const char *title, const char *cls = "MS_WINHELP", int tries = 200)
+HWND WaitForHelp(const char *title, const char *cls = "MS_WINHELP", int tries = 400)
 {
     for (int i = 0; i < tries; i++) {
         Pump();

@@ -10,6 +10,7 @@
 namespace seam {
 
 int allocsBeforeFailure = -1;
+int fontsBeforeFailure = -1;
 int reallocsBeforeFailure = -1;
 int writesBeforeFailure = -1;
 int writes = 0;
@@ -28,6 +29,7 @@ UINT convertAcp = 0;
 UINT htmlHelpRefuses = (UINT)-1;
 bool win9x = false;
 bool fakeShellExecute = false, noLogicalCompare = false;
+UINT windowDpi = 0;
 std::string shellExecuted;
 HGLOBAL clipboardUnicode = 0;
 const char *unreadable = nullptr;
@@ -48,6 +50,7 @@ bool IsLive(HGLOBAL h) { return live.count(h) != 0; }
 void Reset()
 {
     allocsBeforeFailure = -1;
+    fontsBeforeFailure = -1;
     reallocsBeforeFailure = -1;
     writesBeforeFailure = -1;
     writes = 0;
@@ -65,6 +68,7 @@ void Reset()
     htmlHelpRefuses = (UINT)-1;
     win9x = false;
     fakeShellExecute = noLogicalCompare = false;
+    windowDpi = 0;
     clipboardUnicode = 0;
     unreadable = nullptr;
     fakeTree.clear();
@@ -122,6 +126,8 @@ static LCID WINAPI SeamGetSystemDefaultLCID(void);
 static int WINAPI SeamWideCharToMultiByte(UINT cp, DWORD flags, LPCWSTR wide, int nWide, LPSTR out, int nOut,
                                           LPCSTR defaultChar, LPBOOL usedDefault);
 
+static HFONT WINAPI SeamCreateFontIndirectA(const LOGFONTA *lf);
+SEAM(CreateFontIndirectA, 4, SeamCreateFontIndirectA);
 SEAM(GlobalAlloc, 8, SeamGlobalAlloc);
 SEAM(GlobalReAlloc, 12, SeamGlobalReAlloc);
 SEAM(GlobalFree, 4, SeamGlobalFree);
@@ -136,6 +142,11 @@ SEAM(CommDlgExtendedError, 0, SeamCommDlgExtendedError);
 SEAM(GetProcAddress, 8, SeamGetProcAddress);
 SEAM(GetSystemDefaultLCID, 0, SeamGetSystemDefaultLCID);
 SEAM(WideCharToMultiByte, 32, SeamWideCharToMultiByte);
+
+static HFONT WINAPI SeamCreateFontIndirectA(const LOGFONTA *lf)
+{
+    return seam::Spend(seam::fontsBeforeFailure) ? real_CreateFontIndirectA(lf) : NULL;
+}
 
 // Windows 95 and 98: these wide calls are stubs there.
 #define WIN9X_STUB(type, fn, bytes, failure, params, args)                        \
@@ -342,11 +353,20 @@ static HINSTANCE WINAPI FakeShellExecuteW(HWND, LPCWSTR, LPCWSTR file, LPCWSTR p
 }
 
 // Functions the modules load at run time: staged where a test asks.
+static UINT WINAPI FakeGetDpiForWindow(HWND)
+{
+    return seam::windowDpi;
+}
+
 static FARPROC WINAPI SeamGetProcAddress(HMODULE module, LPCSTR name)
 {
     if (HIWORD((ULONG_PTR)name)) {
         const bool monitor = !strcmp(name, "MonitorFromWindow") || !strcmp(name, "GetMonitorInfoA");
-        if (monitor && seam::noMonitorApi)
+        // Windows 95 and NT 4 have neither, nor the DPI of a window, nor
+        // the shell's ID list functions by name.
+        const bool newer = !strcmp(name, "GetDpiForWindow") || !strcmp(name, "ILCreateFromPathW") ||
+                           !strcmp(name, "ILFree") || !strcmp(name, "ILGetSize");
+        if ((monitor || newer) && seam::noMonitorApi)
             return NULL;
         if (monitor && seam::workArea)
             return name[0] == 'M' ? (FARPROC)(void *)FakeMonitorFromWindow : (FARPROC)(void *)FakeGetMonitorInfoA;
@@ -356,6 +376,8 @@ static FARPROC WINAPI SeamGetProcAddress(HMODULE module, LPCSTR name)
             return (FARPROC)(void *)FakeShellExecuteW;
         if (!strcmp(name, "StrCmpLogicalW") && seam::noLogicalCompare)
             return NULL;
+        if (!strcmp(name, "GetDpiForWindow") && seam::windowDpi)
+            return (FARPROC)(void *)FakeGetDpiForWindow;
     }
     return real_GetProcAddress(module, name);
 }

@@ -24,6 +24,8 @@ extern int reallocsBeforeFailure;
 // a full disk; -1 lets all through.  writes counts the calls.
 extern int writesBeforeFailure;
 extern int writes;
+// The same for CreateFontIndirectA.
+extern int fontsBeforeFailure;
 // The same for WritePrivateProfileStringW.
 extern int profileWritesBeforeFailure;
 extern int profileWrites;
@@ -36,7 +38,8 @@ extern std::string libraryAsked;        // the last name LoadLibraryA was given
 extern bool fakeHtmlHelp;
 extern std::vector<std::pair<std::string, UINT>> htmlHelpAsked;
 // Non-null: the monitor functions report one monitor with this work area;
-// noMonitorApi: Windows has none (95, NT 4).
+// noMonitorApi: Windows has none (95, NT 4), nor GetDpiForWindow, nor the
+// shell's ID list functions by name.
 extern const RECT *workArea;
 extern bool noMonitorApi;
 // Non-zero: the system locale GetSystemDefaultLCID reports.
@@ -67,6 +70,8 @@ extern HGLOBAL clipboardUnicode;
 // noLogicalCompare: Windows has no StrCmpLogicalW (before XP).
 extern bool fakeShellExecute, noLogicalCompare;
 extern std::string shellExecuted;
+// Non-zero: the DPI GetDpiForWindow answers for any window (loaded at run time).
+extern UINT windowDpi;
 // True: each WriteFile writes half of what it is given and says so.
 extern bool shortWrites;
 

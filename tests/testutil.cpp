@@ -286,6 +286,7 @@ void MainWindowTest::SetUp()
     if (!profile.empty()) {
         ASSERT_TRUE(WriteFileBytes(ini, profile));
     }
+    BeforeWindow();
     HINSTANCE hInstance = GetModuleHandleA(NULL);
     static int atom = InitWindowclass(hInstance);
     ASSERT_NE(atom, 0);

@@ -90,6 +90,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     std::string ini;
     virtual std::string Profile() { return ""; }  // "" for none
+    virtual void BeforeWindow() {}                // the seams for the window's creation
     void SetUp() override;
     void TearDown() override;
     void Drop(const std::vector<std::string> &names);   // a wide drop of UTF-8 names, then Pump

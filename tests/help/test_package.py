@@ -18,7 +18,31 @@ from readhlp import read  # noqa: E402
 
 MACHINES = {'i686': (0x14C, '32-bit x86'), 'x86_64': (0x8664, 'x86-64')}
 # What every 32-bit Windows has; anything newer is loaded at run time.
-EVERY_WINDOWS = {'KERNEL32.DLL', 'USER32.DLL', 'GDI32.DLL', 'SHELL32.DLL', 'COMDLG32.DLL', 'MSVCRT.DLL'}
+# (Windows 95 has COMCTL32 and OLE32 as well.)
+EVERY_WINDOWS = {'KERNEL32.DLL', 'USER32.DLL', 'GDI32.DLL', 'SHELL32.DLL', 'COMDLG32.DLL', 'MSVCRT.DLL',
+                 'COMCTL32.DLL', 'OLE32.DLL'}
+# What those three gave by name on Windows 95 and NT 4: the shell's ID
+# list functions, for one, had numbers only until Windows 2000.
+BY_NAME_ON_95 = {'SHELL32.DLL': {'DragAcceptFiles', 'DragFinish', 'DragQueryFileA', 'DragQueryFileW', 'ShellExecuteA',
+                                 'ShellExecuteW', 'ExtractIconA', 'SHGetFileInfoA'},
+                 'COMCTL32.DLL': {'InitCommonControls'},
+                 'OLE32.DLL': {'OleInitialize', 'OleUninitialize', 'DoDragDrop', 'RegisterDragDrop', 'RevokeDragDrop',
+                               'ReleaseStgMedium', 'CoTaskMemFree'}}
+
+
+def imports(dump):
+    """{DLL: names imported from it} from objdump -p."""
+    found, dll = {}, None
+    for line in dump.splitlines():
+        m = re.match(r'\s*DLL Name: (\S+)', line)
+        if m:
+            dll = m.group(1).upper()
+            found[dll] = set()
+            continue
+        m = re.match(r'\s*[0-9a-f]+\s+\d+\s+(\w+)$', line)
+        if dll and m:
+            found[dll].add(m.group(1))
+    return found
 
 
 
@@ -44,8 +68,11 @@ with zipfile.ZipFile(sys.argv[1]) as z:
     with open(sys.argv[2], 'rb') as tested:
         check(exe == tested.read(), 'the very program the suite tested (%s)' % sys.argv[2])
     check(struct.unpack_from('<H', exe, pe + 24 + 68)[0] == 2, 'with a window (GUI subsystem)')
-    dlls = [d.upper() for d in re.findall(r'DLL Name: (\S+)', objdump(exe, '-p'))]
-    check(set(dlls) <= EVERY_WINDOWS, 'importing only what every Windows has: %s' % ', '.join(dlls))
+    found = imports(objdump(exe, '-p'))
+    check(set(found) <= EVERY_WINDOWS, 'importing only what every Windows has: %s' % ', '.join(sorted(found)))
+    late = {n for dll, names in BY_NAME_ON_95.items() for n in found.get(dll, set()) - names}
+    check(not late, 'and from the shell, the common controls and OLE only what Windows 95 gave by name: %s'
+          % ', '.join(sorted(late)))
     check(read(z.read('Tamsel32-1.0/TAMSEL.HLP'))['title'] == 'Tamsel32 Help', 'TAMSEL.HLP reads back')
     check('.debug' not in objdump(exe, '-h'), 'stripped of its debugging sections')
     raw = z.read('Tamsel32-1.0/README.txt')
