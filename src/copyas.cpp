@@ -39,15 +39,6 @@ static const Builtin aBuiltins[COPYAS_BUILTINS] = {
    ones, none twice. */
 static const char szUserKeys[] = "123456789BCDEHIK";
 
-static void Copy_Bounded(LPWSTR lpszTo, LPCWSTR lpszFrom, int nSize)
-{
-    int n = lstrlenW(lpszFrom);
-    if (n > nSize - 1)
-        n = nSize - 1;
-    memcpy(lpszTo, lpszFrom, (size_t)n * sizeof(WCHAR));
-    lpszTo[n] = 0;
-}
-
 /* A built-in format as a row a user format can start from: its name is
    the menu item's text without its access key and its key. */
 void Builtin_Format(int nFormat, Copy_Format *pFormat)
@@ -58,10 +49,10 @@ void Builtin_Format(int nFormat, Copy_Format *pFormat)
         if (*p != '&')
             pFormat->szName[n++] = (WCHAR)*p;
     pFormat->szName[n] = 0;
-    Copy_Bounded(pFormat->szTemplate, pBuiltin->lpszTemplate, TEMPLATE_MAX_CHARS + 1);
-    Copy_Bounded(pFormat->szBetween, pBuiltin->lpszBetween, COPYAS_AROUND_CHARS + 1);
-    Copy_Bounded(pFormat->szBefore, pBuiltin->lpszBefore, COPYAS_AROUND_CHARS + 1);
-    Copy_Bounded(pFormat->szAfter, pBuiltin->lpszAfter, COPYAS_AROUND_CHARS + 1);
+    Copy_Wide(pFormat->szTemplate, pBuiltin->lpszTemplate, TEMPLATE_MAX_CHARS + 1);
+    Copy_Wide(pFormat->szBetween, pBuiltin->lpszBetween, COPYAS_AROUND_CHARS + 1);
+    Copy_Wide(pFormat->szBefore, pBuiltin->lpszBefore, COPYAS_AROUND_CHARS + 1);
+    Copy_Wide(pFormat->szAfter, pBuiltin->lpszAfter, COPYAS_AROUND_CHARS + 1);
     if (pBuiltin->bHeader) {
         /* The header in the user's language, then its line end, as typed. */
         WCHAR szHeader[COPYAS_AROUND_CHARS / 2];

@@ -12,7 +12,7 @@ static_assert(sizeof(NameList) == 12, "a node is three 32-bit handles");
 
 /* Copies lpszFrom, cut to nSize - 1 characters, with a terminator.  (No
    lstrcpynW: Windows 95 and 98 have only its stub.) */
-static void Copy_Wide(LPWSTR lpszTo, LPCWSTR lpszFrom, int nSize)
+void Copy_Wide(LPWSTR lpszTo, LPCWSTR lpszFrom, int nSize)
 {
     int n = lstrlenW(lpszFrom);
     if (n > nSize - 1)
