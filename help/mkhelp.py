@@ -193,8 +193,12 @@ def build_topic(topics):
 
 
 def btree(entries, structure, page_size, flags):
-    """A one-page B+ tree (one level) holding the sorted entries."""
+    """A one-page B+ tree (one level) holding the sorted entries.  The page
+    is the size asked for, or doubled until the entries fit in it: the
+    header gives the viewer each tree's page size."""
     body = b''.join(entries)
+    while 8 + len(body) > page_size and page_size < 0x8000:
+        page_size *= 2
     if 8 + len(body) > page_size:
         sys.exit('mkhelp: B+ tree needs more than one page')
     header = struct.pack('<HHH16sHHHHHHI', 0x293B, flags, page_size, structure.encode(),

@@ -164,7 +164,10 @@ int Copy_List(HWND hWnd, BOOL bSelection, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect
 {
     SIZE_T nLength = 0;
     const HGLOBAL hWide = Copy_Text_Block(bSelection, &nLength);
-    return Copy_Text(hWnd, hWide, nLength, hKeepDrop, hKeepEffect);
+    const int nCopied = Copy_Text(hWnd, hWide, nLength, hKeepDrop, hKeepEffect);
+    if (nCopied && hWnd)
+        Status_Copied(hWnd, bSelection ? nSelectedRows : TotalNumberOfFiles);
+    return nCopied;
 }
 
 /* Puts the text hWide (nLength characters, 0 where memory ran out) on
@@ -221,11 +224,10 @@ void TamselClear(HWND hWnd)
 {
     if (Message_Box(hWnd, IDS_CLEAR, IDS_CLEAR_CAP, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
-    End_Edits();
     if (!hFNameTopList)
         return;
-    DeleteAll_StringList(hFNameTopList);
-    hFNameTopList = 0;
+    History_Take(IDS_CHANGE_CLEAR);
+    End_Edits();
     TotalNumberOfFiles = 0;
     maxfile_name_length = 0;
 }

@@ -40,7 +40,7 @@ void Take_Named_Files(HWND hWnd, LPCWSTR lpszCmdLine, BOOL bAdd)
     int nArg;
 
     Show_Wait_Cursor();
-    Intake_Begin(&intake, bAdd);
+    Intake_Begin(&intake, bAdd, IDS_CHANGE_HANDED);
     LPCWSTR p = lpszCmdLine;
     Next_Argument(&p, intake.szGiven, &nArg);   /* the program's own name */
     while (Next_Argument(&p, intake.szGiven, &nArg))

@@ -361,6 +361,8 @@ int Copy_As(HWND hWnd, int nFormat)
         return 0;
     }
     const int nCopied = Copy_Text(hWnd, hText, nLength, 0, 0);
+    if (nCopied && hWnd)
+        Status_Copied(hWnd, nSelectedRows > 0 ? nSelectedRows : TotalNumberOfFiles);
     if (nCopied && nNoForm) {
         WCHAR szText[256], szCaption[64], szCount[12];
         Number_Text(nNoForm, szCount);

@@ -44,7 +44,7 @@ void DrawFileName(HWND hWnd)
            between words where the window is too narrow for one line. */
         WCHAR szHint[128];
         RECT rc, rcText;
-        GetClientRect(hWnd, &rc);
+        List_Rect(hWnd, &rc);
         SetTextColor(hDC, GetSysColor(COLOR_GRAYTEXT));
         const int nHint = Load_Message(IDS_EMPTY_HINT, szHint, 128);
         const UINT uFormat = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
@@ -116,7 +116,16 @@ void Show_List_Size(HWND hWnd, BOOL bToTop)
     }
     if (bVisible)
         SendMessageA(hWnd, WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(hWnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    RedrawWindow(hWnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    Show_Status();
+}
+
+/* The same, the view on the row and column given (kept in range). */
+void Show_List_Place(HWND hWnd, int nTop, int nLeft)
+{
+    nVscrollPos = nTop;
+    nHscrollPos = nLeft;
+    Show_List_Size(hWnd, FALSE);
 }
 
 void CaptionFileOpen(HWND hWnd, UINT Total_file)

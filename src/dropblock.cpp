@@ -72,7 +72,7 @@ UINT Take_Dropped(HDROP hDrop, BOOL bShift)
 {
     Name_Intake intake;
 
-    Intake_Begin(&intake, (add_drops_on == 1) != bShift);
+    Intake_Begin(&intake, (add_drops_on == 1) != bShift, IDS_CHANGE_DROP);
     Take_Drop_Block(hDrop, &intake);
     const UINT nTaken = Intake_End(&intake);
     DragFinish(hDrop);

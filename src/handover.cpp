@@ -122,19 +122,20 @@ BOOL Hand_Over_Names(LPCWSTR lpszCmdLine)
 
 #define WAIT_NAMES  0       /* names handed over: "S" or "-", the folder, NUL, the line, NUL */
 #define WAIT_DROP   1       /* a drop block, finished once taken */
-#define WAIT_PASTE  2       /* Edit > Paste */
+#define WAIT_COMMAND 2      /* Edit > Paste, Undo or Redo */
 
 struct Waiting {
     int     nKind;
     HGLOBAL hData;
     BOOL    bShift;
+    UINT    nCommand;           /* WAIT_COMMAND's */
 };
 /* What waits, from aWaiting[nFirstWaiting] to aWaiting[nWaiting - 1]: a
    block that grows as needed, so that nothing handed over is turned away. */
 static Waiting *aWaiting;
 static UINT nWaitingRoom, nFirstWaiting, nWaiting;
 
-static BOOL Wait_For(HWND hWnd, int nKind, HGLOBAL hData, BOOL bShift)
+static BOOL Wait_For(HWND hWnd, int nKind, HGLOBAL hData, BOOL bShift, UINT nCommand = 0)
 {
     if (nFirstWaiting == nWaiting)
         nFirstWaiting = nWaiting = 0;
@@ -149,6 +150,7 @@ static BOOL Wait_For(HWND hWnd, int nKind, HGLOBAL hData, BOOL bShift)
     }
     aWaiting[nWaiting].nKind = nKind;
     aWaiting[nWaiting].hData = hData;
+    aWaiting[nWaiting].nCommand = nCommand;
     aWaiting[nWaiting++].bShift = bShift;
     PostMessageA(hWnd, INTAKE_WAITING, 0, 0);
     return TRUE;
@@ -217,15 +219,6 @@ BOOL Wait_Drop(HWND hWnd, HDROP hDrop)
     return TRUE;
 }
 
-BOOL Wait_Paste(HWND hWnd)
-{
-    if (!bWalking)
-        return FALSE;
-    if (!Wait_For(hWnd, WAIT_PASTE, 0, FALSE))
-        Mem_error_MesBox();
-    return TRUE;
-}
-
 static BOOL CALLBACK Find_Box(HWND hWnd, LPARAM lParam)
 {
     char szClass[16];
@@ -246,6 +239,18 @@ static BOOL Box_Is_Open(void)
     BOOL bOpen = FALSE;
     EnumThreadWindows(GetCurrentThreadId(), Find_Box, (LPARAM)&bOpen);
     return bOpen;
+}
+
+/* Paste, Undo or Redo while a walk runs or a box is open, or while what
+   came before them waits: kept for its turn.  FALSE when nothing holds it
+   back. */
+BOOL Wait_Command(HWND hWnd, UINT nCommand)
+{
+    if (!bWalking && nFirstWaiting == nWaiting && !Box_Is_Open())
+        return FALSE;
+    if (!Wait_For(hWnd, WAIT_COMMAND, 0, FALSE, nCommand))
+        Mem_error_MesBox();
+    return TRUE;
 }
 
 /* Names handed over, taken as the window's own command line would be,
@@ -282,8 +287,12 @@ void Take_Waiting(HWND hWnd)
         } else if (next.nKind == WAIT_DROP) {
             Show_Wait_Cursor();
             Show_Intake(hWnd, Take_Dropped((HDROP)next.hData, next.bShift), 0, 0);
-        } else {
+        } else if (next.nCommand == IDM_PASTE) {
             Paste_Files(hWnd);
+        } else if (next.nCommand == IDM_UNDO) {
+            History_Undo(hWnd);
+        } else {
+            History_Redo(hWnd);
         }
     }
     KillTimer(hWnd, WAITING_TIMER);

@@ -160,10 +160,13 @@ static HGLOBAL Enter_List(Name_Slot *pTable)
 /* ---- The road ---- */
 
 /* Starts an intake that replaces the list with the names it takes, or
-   with bAdd adds those the list does not hold yet.  The list changes only
+   with bAdd adds those the list does not hold yet; idChange names the
+   change for Undo.  The list changes only
    once a name is taken; the report starts empty. */
-void Intake_Begin(Name_Intake *pIntake, BOOL bAdd)
+void Intake_Begin(Name_Intake *pIntake, BOOL bAdd, UINT idChange)
 {
+    pIntake->idChange = idChange;
+    pIntake->bWalked = FALSE;
     ZeroMemory(&leftOut, sizeof leftOut);
     pIntake->bOutOfMemory = FALSE;
     pIntake->bChanged = FALSE;
@@ -283,14 +286,13 @@ BOOL Intake_Name(Name_Intake *pIntake, LPCWSTR lpszName, int nName, BOOL bMustEx
         return TRUE;
     }
     if (!pIntake->bChanged) {
-        /* The list changes: nothing stays selected, and a removal can no
-           longer be undone.  The old list goes only when a name comes to
-           replace it. */
+        /* The list changes: set aside for Undo, nothing stays selected.
+           The old list goes only when a name comes to replace it. */
+        if (pIntake->pTable)
+            History_Note(pIntake->idChange);
+        else
+            History_Take(pIntake->idChange);
         End_Edits();
-        if (!pIntake->pTable) {
-            DeleteAll_StringList(hFNameTopList);
-            hFNameTopList = 0;
-        }
     }
     /* Counted before it is stored: a name that memory then fails still
        changed the list, which the window must show. */
@@ -327,6 +329,8 @@ UINT Intake_End(Name_Intake *pIntake)
     if (pIntake->bChanged) {
         TotalNumberOfFiles = pIntake->nStored;
         maxfile_name_length = pIntake->nWidest;
+        if (pIntake->bWalked)
+            History_Rename(IDS_CHANGE_LISTING);
     }
     return pIntake->nTaken;
 }

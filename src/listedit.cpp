@@ -1,5 +1,5 @@
-/* Tamsel32: the list edited by the user: the names selected removed and
-   put back, every name selected, the list sorted, a name's folder opened.
+/* Tamsel32: the list edited by the user: the names selected removed,
+   every name selected, the list sorted, a name's folder opened.
    Nothing on disk changes. */
 #include <string.h>
 #include <windows.h>
@@ -7,46 +7,12 @@
 
 #include "TAMSEL.H"
 
-/* A run of removed names as they were linked: hFirst's hback and hLast's
-   hnext still name the nodes kept on either side, so that they can go
-   back in place.  The list does not change before the undo, or the runs
-   go with the change. */
-struct Undo_Run {
-    HGLOBAL hFirst, hLast;
-    int     nRow;               /* where hFirst stood, and stands again after the undo */
-    int     nNames;
-};
-
-static Undo_Run *pUndoRuns;         /* the last removal's runs; NULL when nothing can be undone */
-static UINT nUndoRuns;
-static UINT nUndoNames;
-static int  nUndoWidest;            /* the widest name before the removal */
-
-/* Lets go of the names a removal set aside. */
-static void Drop_Undo(void)
-{
-    if (!pUndoRuns)
-        return;
-    for (UINT i = 0; i < nUndoRuns; i++)
-        DeleteRange_StringList(pUndoRuns[i].hFirst, pUndoRuns[i].hLast);
-    GlobalFree((HGLOBAL)pUndoRuns);
-    pUndoRuns = NULL;
-    nUndoRuns = nUndoNames = 0;
-}
-
-/* The list changes by a drop, a paste, the command line, the clear
-   command or the window's closing: nothing stays selected, and nothing
-   can be undone. */
+/* The list changes: nothing stays selected (the history keeps what was),
+   and the top row's node is found anew. */
 void End_Edits(void)
 {
     Forget_Top_Node();
     Reset_Selection();
-    Drop_Undo();
-}
-
-BOOL Can_Undo(void)
-{
-    return pUndoRuns != NULL;
 }
 
 /* Columns of the widest name in the list. */
@@ -79,40 +45,39 @@ static void Show_Edited_List(HWND hWnd, BOOL bToTop)
         PostMessageA(hWnd, WM_COMMAND, IDM_DIRECTCOPY, 0);
 }
 
-/* Delete: the names selected leave the list in one walk, set aside as
-   they are for the undo; the focus goes to the name after the last one
-   removed. */
-void Remove_Selected(HWND hWnd)
+/* Delete: the names selected leave the list in one walk (the list as it
+   was set aside for Undo as idChange says, or with 0 as the caller set it
+   aside); the focus goes to the name after the last one removed. */
+void Remove_Selected(HWND hWnd, UINT idChange)
 {
-    if (!nSelectedRows)
-        return;
-    /* At most a run for each name removed. */
-    Undo_Run *pRuns = (Undo_Run *)GlobalAlloc(GMEM_FIXED, nSelectedRows * sizeof(Undo_Run));
-    if (!pRuns) {
-        Mem_error_MesBox();
+    /* Rows past the list may be marked: only a name removed changes it. */
+    int nRow = 0;
+    HGLOBAL hNode = hFNameTopList;
+    for (; hNode && !Row_Selected(nRow); nRow++)
+        hNode = String_List_Next(hNode);
+    if (!hNode) {
+        Clear_Selection();
         return;
     }
-    UINT nRuns = 0, nRemoved = 0;
-    int nLastRemoved = 0, nRow = 0;
-    HGLOBAL hKept = 0, hFirst = 0, hPrevious = 0;
-    for (HGLOBAL hNode = hFNameTopList; hNode; nRow++) {
+    if (idChange)
+        History_Note(idChange);
+    UINT nRemoved = 0;
+    int nLastRemoved = 0;
+    HGLOBAL hKept = String_List_Back(hNode), hFirst = 0, hPrevious = 0;
+    for (; hNode; nRow++) {
         const HGLOBAL hNext = String_List_Next(hNode);
         if (Row_Selected(nRow)) {
-            if (!hFirst) {
+            if (!hFirst)
                 hFirst = hNode;
-                pRuns[nRuns].nRow = nRow;
-            }
             nRemoved++;
             nLastRemoved = nRow;
         } else {
             if (hFirst) {
                 /* A run ends: the node kept before it now leads here. */
-                pRuns[nRuns].hFirst = hFirst;
-                pRuns[nRuns].nNames = nRow - pRuns[nRuns].nRow;
-                pRuns[nRuns++].hLast = hPrevious;
                 String_List_Link(hKept, hNode);
                 if (!hKept)
                     hFNameTopList = hNode;
+                DeleteRange_StringList(hFirst, hPrevious);
                 hFirst = 0;
             }
             hKept = hNode;
@@ -121,59 +86,17 @@ void Remove_Selected(HWND hWnd)
         hNode = hNext;
     }
     if (hFirst) {
-        pRuns[nRuns].hFirst = hFirst;
-        pRuns[nRuns].nNames = nRow - pRuns[nRuns].nRow;
-        pRuns[nRuns++].hLast = hPrevious;
         String_List_Link(hKept, 0);
         if (!hKept)
             hFNameTopList = 0;
+        DeleteRange_StringList(hFirst, hPrevious);
     }
-    if (!nRemoved) {
-        /* Only rows past the list were marked: nothing changed, and there
-           is nothing to undo. */
-        GlobalFree((HGLOBAL)pRuns);
-        Clear_Selection();
-        return;
-    }
-    Drop_Undo();
-    pUndoRuns = pRuns;
-    nUndoRuns = nRuns;
-    nUndoNames = nRemoved;
-    nUndoWidest = maxfile_name_length;
     TotalNumberOfFiles -= nRemoved;
     maxfile_name_length = Widest_Name();
     Clear_Selection();
     Forget_Top_Node();
     const int nNext = nLastRemoved + 1 - (int)nRemoved;
     Set_Focus_Row(nNext < (int)TotalNumberOfFiles ? nNext : (int)TotalNumberOfFiles - 1);
-    Show_Edited_List(hWnd, FALSE);
-}
-
-/* Edit > Undo: the last removal back in place and in order, its names
-   selected.  One step. */
-void Undo_Removal(HWND hWnd)
-{
-    if (!pUndoRuns)
-        return;
-    for (UINT i = 0; i < nUndoRuns; i++) {
-        const HGLOBAL hBefore = String_List_Back(pUndoRuns[i].hFirst);
-        String_List_Link(hBefore, pUndoRuns[i].hFirst);
-        String_List_Link(pUndoRuns[i].hLast, String_List_Next(pUndoRuns[i].hLast));
-        if (!hBefore)
-            hFNameTopList = pUndoRuns[i].hFirst;
-    }
-    TotalNumberOfFiles += nUndoNames;
-    maxfile_name_length = nUndoWidest;
-    Forget_Top_Node();
-    Clear_Selection();
-    for (UINT i = 0; i < nUndoRuns; i++)
-        for (int nRow = pUndoRuns[i].nRow; nRow < pUndoRuns[i].nRow + pUndoRuns[i].nNames; nRow++)
-            Select_Row(nRow, TRUE);
-    const int nFirstBack = pUndoRuns[0].nRow;
-    GlobalFree((HGLOBAL)pUndoRuns);
-    pUndoRuns = NULL;
-    nUndoRuns = nUndoNames = 0;
-    Set_Focus_Row(nFirstBack);
     Show_Edited_List(hWnd, FALSE);
 }
 
@@ -284,7 +207,7 @@ void Sort_By_Name(HWND hWnd)
         Mem_error_MesBox();
         return;
     }
-    Drop_Undo();
+    History_Note(IDS_CHANGE_SORT);
     HMODULE hShlwapi = Begin_Name_Order();
     int nCount = 0;
     for (HGLOBAL hNode = hFNameTopList; hNode && nCount < n; hNode = String_List_Next(hNode), nCount++) {

@@ -103,7 +103,7 @@ static void Paste_Drop_Block(HWND hWnd, HDROP hDrop)
         return;
     }
     Name_Intake intake;
-    Intake_Begin(&intake, add_drops_on == 1);
+    Intake_Begin(&intake, add_drops_on == 1, IDS_CHANGE_PASTE);
     Take_Drop_Block((HDROP)hCopy, &intake);
     const UINT nTaken = Intake_End(&intake);
     if (!nTaken || direct_copy_on != 1) {
@@ -132,7 +132,7 @@ static void Paste_Text(HWND hWnd)
         return;
     }
     Name_Intake intake;
-    Intake_Begin(&intake, add_drops_on == 1);
+    Intake_Begin(&intake, add_drops_on == 1, IDS_CHANGE_PASTE);
     LPWSTR lpszText = hText ? (LPWSTR)GlobalLock(hText) : NULL;
     if (lpszText) {
         Take_Text_Paths(lpszText, nText, &intake);

@@ -18,6 +18,7 @@ static const char KN_url[]    = "File_URL";
 static const char KN_add[]    = "Add_drops";
 static const char KN_contents[] = "Folder_contents";
 static const char KN_folders[] = "Folders_too";
+static const char KN_status[] = "Status_bar";
 static const char szIniExt[]  = ".INI";
 
 #define PRO_BUFF_SIZE 256
@@ -226,6 +227,7 @@ void Read_Pro_File(void)
         direct_copy_on = 1;
         name_only_on = quotes_on = crlf_on = file_url_on = add_drops_on = 0;
         folder_contents_on = folders_too_on = 0;
+        status_bar_on = 1;
         GetProfileFont(szProFName);
         nUserFormats = 0;
         return;
@@ -241,6 +243,7 @@ void Read_Pro_File(void)
     add_drops_on = Read_Option(KN_add, szFalse) ? 1 : 0;
     folder_contents_on = Read_Option(KN_contents, szFalse) ? 1 : 0;
     folders_too_on = Read_Option(KN_folders, szFalse) ? 1 : 0;
+    status_bar_on = Read_Option(KN_status, szTrue) ? 1 : 0;
     GetProfileFont(szProFName);
     Read_User_Formats();
 
@@ -269,6 +272,7 @@ static BOOL Write_Profile(void)
         { APNoption, KN_add,    add_drops_on == 1 ? szTrue : szFalse },
         { APNoption, KN_contents, folder_contents_on == 1 ? szTrue : szFalse },
         { APNoption, KN_folders, folders_too_on == 1 ? szTrue : szFalse },
+        { APNoption, KN_status, status_bar_on == 1 ? szTrue : szFalse },
     };
     for (const auto &k : keys)
         if (!Profile_Write(szProFName, k.lpszSection, k.lpszKey, k.lpszValue))

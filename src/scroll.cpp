@@ -93,10 +93,12 @@ static int Scroll_By(HWND hWnd, int nBar, int nStep, int *pnPos, int nMax, int n
     if (nStep == 0)
         return 0;
     *pnPos += nStep;
+    /* The list's rows only: the status bar under them stays. */
+    const RECT rcList = {0, 0, xClient, nClientHeight};
     if (nBar == SB_VERT)
-        ScrollWindow(hWnd, 0, -nUnit * nStep, NULL, NULL);
+        ScrollWindow(hWnd, 0, -nUnit * nStep, &rcList, &rcList);
     else
-        ScrollWindow(hWnd, -nUnit * nStep, 0, NULL, NULL);
+        ScrollWindow(hWnd, -nUnit * nStep, 0, &rcList, &rcList);
     SetScrollPos(hWnd, nBar, *pnPos, TRUE);
     UpdateWindow(hWnd);
     return nStep;

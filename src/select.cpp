@@ -51,6 +51,28 @@ void Reset_Selection(void)
     bFocusCue = FALSE;
 }
 
+/* The selection of the first nRows rows, a bit a row, into pBits; and
+   back from it, no other row selected. */
+void Selection_Bits(BYTE *pBits, UINT nRows)
+{
+    memcpy(pBits, abSelected, (nRows + 7) / 8);
+    if (nRows % 8)
+        pBits[nRows / 8] &= (BYTE)((1 << (nRows % 8)) - 1);
+}
+
+void Set_Selection_Bits(const BYTE *pBits, UINT nRows)
+{
+    Clear_Selection();
+    if (nRows > MAX_LIST_NAMES)
+        nRows = MAX_LIST_NAMES;
+    memcpy(abSelected, pBits, (nRows + 7) / 8);
+    if (nRows % 8)
+        abSelected[nRows / 8] &= (BYTE)((1 << (nRows % 8)) - 1);
+    for (UINT i = 0; i < (nRows + 7) / 8; i++)
+        for (BYTE b = abSelected[i]; b; b &= (BYTE)(b - 1))
+            nSelectedRows++;
+}
+
 /* The focus, and the anchor with it, on nRow (-1 for none). */
 void Set_Focus_Row(int nRow)
 {
@@ -106,6 +128,7 @@ void End_Row_Change(HWND hWnd)
         Invalidate_Row(hWnd, nNotedFocus);
         Invalidate_Row(hWnd, nFocusRow);
     }
+    Show_Status();
 }
 
 /* ---- The keys ---- */
@@ -172,6 +195,84 @@ int wm_KEYDOWN_select(HWND hWnd, WPARAM wParam)
        changes nothing. */
     Move_Focus(hWnd, nRow, bShift, bCtrl && !bShift && (wParam == VK_UP || wParam == VK_DOWN));
     return 1;
+}
+
+/* ---- Type-ahead: letters go to the next name that begins with them,
+   as in a list box; keys within a second of each other make one
+   prefix ---- */
+
+#define TYPED_MAX   64
+#define TYPED_MS    1000
+
+static WCHAR szTyped[TYPED_MAX];
+static int   nTyped;
+static DWORD dwTypedAt;
+static BYTE  bLeadByte;         /* the first byte of a character of two (the window's code page) */
+
+/* The row from nFrom on, round past the end, whose file name begins with
+   the n characters typed; -1 for none. */
+static int Row_Beginning(int nFrom, int n)
+{
+    const int nRows = (int)TotalNumberOfFiles;
+    HGLOBAL hNode = String_List_Seek(hFNameTopList, nFrom);
+    for (int i = 0; i < nRows; i++) {
+        const int nRow = (nFrom + i) % nRows;
+        if (!hNode)
+            hNode = hFNameTopList;   /* round to the top */
+        HGLOBAL hText, hNext;
+        LPCWSTR lpszName = String_List_Lock_Next(hNode, &hText, &hNext);
+        if (lpszName) {
+            LPCWSTR lpszFile = File_Name_Of(lpszName);
+            int k = 0;
+            while (k < n && lpszFile[k] && Fold_Case(lpszFile[k]) == Fold_Case(szTyped[k]))
+                k++;
+            GlobalUnlock(hText);
+            if (k == n)
+                return nRow;
+        }
+        hNode = hNext;
+    }
+    return -1;
+}
+
+/* WM_CHAR (a byte of the code page, the window being an ANSI one). */
+BOOL Type_Ahead(HWND hWnd, WPARAM wChar, DWORD dwTime)
+{
+    char sz[2];
+    int nBytes = 0;
+    if (bLeadByte) {
+        sz[0] = (char)bLeadByte;
+        sz[1] = (char)wChar;
+        nBytes = 2;
+        bLeadByte = 0;
+    } else if (IsDBCSLeadByte((BYTE)wChar)) {
+        bLeadByte = (BYTE)wChar;
+        return TRUE;
+    } else {
+        sz[0] = (char)wChar;
+        nBytes = 1;
+    }
+    WCHAR c;
+    if ((BYTE)sz[0] < 0x20 || !TotalNumberOfFiles || MultiByteToWideChar(CP_ACP, 0, sz, nBytes, &c, 1) != 1)
+        return FALSE;
+    if (dwTime - dwTypedAt > TYPED_MS)
+        nTyped = 0;
+    dwTypedAt = dwTime;
+    if (nTyped < TYPED_MAX)
+        szTyped[nTyped++] = c;
+    /* A first letter looks on from the row after the focus, more letters
+       from the focus row itself; the same letter again goes on to the
+       next name that begins with it. */
+    BOOL bRepeated = nTyped > 1;
+    for (int i = 1; i < nTyped; i++)
+        bRepeated &= Fold_Case(szTyped[i]) == Fold_Case(szTyped[0]);
+    const int nFocus = nFocusRow < 0 ? -1 : nFocusRow;
+    int nRow = Row_Beginning(nTyped == 1 ? nFocus + 1 : (nFocus < 0 ? 0 : nFocus), nTyped);
+    if (nRow < 0 && bRepeated)
+        nRow = Row_Beginning(nFocus + 1, 1);
+    if (nRow >= 0)
+        Move_Focus(hWnd, nRow, FALSE, FALSE);
+    return TRUE;
 }
 
 /* ---- The mouse ---- */
@@ -251,7 +352,7 @@ void wm_MOUSEMOVE_select(HWND hWnd, WPARAM, LPARAM lParam)
     if (!bDragging)
         return;
     RECT rc;
-    GetClientRect(hWnd, &rc);
+    List_Rect(hWnd, &rc);
     const int y = GET_Y_LPARAM(lParam);
     nDragStep = y < 0 ? -1 : y >= rc.bottom ? 1 : 0;
     if (nDragStep)
@@ -318,7 +419,7 @@ BOOL wm_CONTEXTMENU_select(HWND hWnd, LPARAM lParam)
 {
     POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     RECT rc;
-    GetClientRect(hWnd, &rc);
+    List_Rect(hWnd, &rc);
     if (lParam == -1) {
         if (nFocusRow >= 0)
             Scroll_Into_View(hWnd, nFocusRow);

@@ -1,5 +1,5 @@
 /* Tamsel32: lists files dropped from the shell and turns the list into text.
-   Start-up, the window procedure, the menu commands and the menu state. */
+   Start-up and the window procedure. */
 #include <windows.h>
 #include <commctrl.h>   /* InitCommonControls: the manifest's themed controls, version 6 */
 #include <ole2.h>
@@ -116,7 +116,7 @@ int CreateMyWindow(HINSTANCE hInstance, int cmdShow)
 
     /* The stored size is in 96-DPI units. */
     hWndMain = CreateWindowExA(0, szAppName, szAppName,
-                               WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL,
+                               WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL | WS_CLIPCHILDREN,
                                CW_USEDEFAULT, 0, MulDiv(cx_window_size, nDpi, 96), MulDiv(cy_window_size, nDpi, 96),
                                NULL, NULL, hInstance, NULL);
     if (!hWndMain) {
@@ -133,6 +133,7 @@ int CreateMyWindow(HINSTANCE hInstance, int cmdShow)
     }
 
     Keep_In_Work_Area(hWndMain);
+    Create_Status_Bar(hWndMain);
     Add_Copy_As_Menu(Edit_Menu(hWndMain), IDM_NAMECOPY);
     hFNameTopList = 0;
     szFName[0] = 0;
@@ -143,17 +144,6 @@ int CreateMyWindow(HINSTANCE hInstance, int cmdShow)
     return 1;
 }
 
-/* Copy Option.  With direct copy on, the clipboard follows a change of
-   the names' form at once, as it follows every change of the list. */
-static void Copy_Option(HWND hWnd)
-{
-    const UINT nFormBefore = name_only_on | quotes_on << 1 | crlf_on << 2 | file_url_on << 3;
-    DialogBoxParamA(hInst, MAKEINTRESOURCEA(IDD_OPTION), hWnd, Option, 0);
-    const UINT nForm = name_only_on | quotes_on << 1 | crlf_on << 2 | file_url_on << 3;
-    if (nForm != nFormBefore && direct_copy_on == 1 && TotalNumberOfFiles)
-        PostMessageA(hWnd, WM_COMMAND, IDM_DIRECTCOPY, 0);
-}
-
 static void Dpi_Changed(HWND hWnd, int nNewDpi, const RECT *pSuggested)
 {
     Font_Dpi_Changed(hWnd, nNewDpi);
@@ -161,39 +151,6 @@ static void Dpi_Changed(HWND hWnd, int nNewDpi, const RECT *pSuggested)
                  pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     SetupScroll(hWnd);
     InvalidateRect(hWnd, NULL, TRUE);
-}
-
-/* The menu bar's Edit pop-up: the one that holds NameCopy. */
-HMENU Edit_Menu(HWND hWnd)
-{
-    HMENU hMenu = GetMenu(hWnd);
-    const int nItems = hMenu ? GetMenuItemCount(hMenu) : 0;
-    for (int i = 0; i < nItems; i++) {
-        HMENU hPopup = GetSubMenu(hMenu, i);
-        if (hPopup && GetMenuState(hPopup, IDM_NAMECOPY, MF_BYCOMMAND) != (UINT)-1)
-            return hPopup;
-    }
-    return NULL;
-}
-
-void Show_Wait_Cursor(void)
-{
-    /* Not set back: the class cursor returns with the next mouse move. */
-    SetCursor(LoadCursorA(NULL, IDC_WAIT));
-}
-
-/* Invalidates the whole client area with erasing and paints it at once. */
-static void Repaint(HWND hWnd)
-{
-    InvalidateRect(hWnd, NULL, TRUE);
-    UpdateWindow(hWnd);
-}
-
-void Post_Init_Menu(HWND hWnd)
-{
-    HMENU hMenu = GetMenu(hWnd);
-    if (hMenu)
-        PostMessageA(hWnd, WM_INITMENU, (WPARAM)hMenu, 0);
 }
 
 LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -211,12 +168,14 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
         Close_Help(hWnd);
         CloseFont();
+        History_Clear();
         OleUninitialize();
         PostQuitMessage(0);
         return 0;
 
     case WM_SIZE:
-        if (!wm_SIZE_scroll(hWnd, wParam, lParam))
+        /* The list's rows end above the status bar. */
+        if (!wm_SIZE_scroll(hWnd, wParam, Status_Bar_Size(hWnd, lParam)))
             return 0;
         break;
 
@@ -276,6 +235,12 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         break;
 
+    case WM_CHAR:
+        /* Letters typed go to the next name that begins with them. */
+        if (!bWalking && Type_Ahead(hWnd, wParam, (DWORD)GetMessageTime()))
+            return 0;
+        break;
+
     case WM_LBUTTONDOWN:
         wm_LBUTTONDOWN_select(hWnd, wParam, lParam);
         return 0;
@@ -295,6 +260,8 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
         if (wParam == WAITING_TIMER)
             Take_Waiting(hWnd);
+        else if (wParam == STATUS_TIMER)
+            Status_Timer(hWnd);
         else
             wm_TIMER_select(hWnd);
         return 0;
@@ -341,175 +308,4 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     return DefWindowProcA(hWnd, message, wParam, lParam);
-}
-
-/* ------------------------------------------------------------------------
-   Menu commands and menu state
-   ------------------------------------------------------------------------ */
-
-static const char szSaveTitle[]     = "Save Name";
-LRESULT WMCommand(HWND hWnd, WPARAM wParam)
-{
-    /* During a folder's walk the list is being made: a paste waits for its
-       end, help and About may be had, nothing else is done. */
-    if (bWalking && LOWORD(wParam) != IDM_INDEX && LOWORD(wParam) != IDM_USINGHELP && LOWORD(wParam) != IDM_ABOUT) {
-        if (LOWORD(wParam) == IDM_PASTE)
-            Wait_Paste(hWnd);
-        return LOWORD(wParam) == IDM_SAVEOPTION;
-    }
-    /* The command in the low word: a menu sends 0 in the high word, an
-       accelerator 1.  Copy As: a command a format. */
-    if (LOWORD(wParam) >= IDM_COPYAS_FIRST && LOWORD(wParam) <= IDM_COPYAS_LAST) {
-        if (TotalNumberOfFiles) {
-            Show_Wait_Cursor();
-            Copy_As(hWnd, LOWORD(wParam) - IDM_COPYAS_FIRST);
-        }
-        return 0;
-    }
-    switch (LOWORD(wParam)) {
-    case IDM_SAVE:
-        if (!TotalNumberOfFiles)
-            break;
-        if (szFName[0]) {
-            Show_Wait_Cursor();
-            NameSave(hWnd);
-            Repaint(hWnd);
-        } else {
-            PostMessageA(hWnd, WM_COMMAND, IDM_SAVEAS, 0);
-        }
-        break;
-
-    case IDM_SAVEAS:
-        if (!TotalNumberOfFiles)
-            break;
-        if (CMUFileBox(hWnd, szSaveTitle, 1)) {
-            Show_Wait_Cursor();
-            NameSave(hWnd);
-        }
-        Repaint(hWnd);
-        break;
-
-    case IDM_EXIT:
-        PostMessageA(hWnd, WM_CLOSE, 0, 0);
-        break;
-
-    case IDM_NAMECOPY:
-        if (TotalNumberOfFiles) {
-            Show_Wait_Cursor();
-            Copy_Clipboard(hWnd);
-        } else {
-            Message_Box(hWnd, IDS_NO_FILE, IDS_NO_FILE_CAP, MB_OK | MB_ICONEXCLAMATION);
-        }
-        break;
-
-    case IDM_DIRECTCOPY:
-        if (TotalNumberOfFiles)
-            Copy_List(hWnd, FALSE, 0, 0);
-        break;
-
-    case IDM_REMOVE:
-        Show_Wait_Cursor();
-        Remove_Selected(hWnd);
-        break;
-
-    case IDM_UNDO:
-        Show_Wait_Cursor();
-        Undo_Removal(hWnd);
-        break;
-
-    case IDM_SELECTALL:
-        Select_All(hWnd);
-        break;
-
-    case IDM_SORT:
-        Show_Wait_Cursor();
-        Sort_By_Name(hWnd);
-        break;
-
-    case IDM_OPENFOLDER:
-        Open_Containing_Folder(hWnd);
-        break;
-
-    case IDM_PASTE:
-        Paste_Files(hWnd);
-        break;
-
-    case IDM_CLIPCLEAR:
-        ClipBoardClear(hWnd);
-        break;
-
-    case IDM_TAMSELCLEAR:
-        TamselClear(hWnd);
-        First_Scroll_Initial(hWnd, (int)TotalNumberOfFiles, maxfile_name_length);
-        CaptionFileOpen(hWnd, TotalNumberOfFiles);
-        PostMessageA(hWnd, WM_INITMENU, (WPARAM)GetMenu(hWnd), 0);
-        Repaint(hWnd);
-        break;
-
-    case IDM_COPYOPTION:
-        Copy_Option(hWnd);
-        break;
-
-    case IDM_COPYAS_FORMATS:
-        Copy_As_Formats(hWnd);
-        break;
-
-    case IDM_FONT:
-        hnewsfont = CMUFont(hWnd, hnewsfont);
-        First_Scroll_Initial(hWnd, (int)TotalNumberOfFiles, maxfile_name_length);
-        Repaint(hWnd);
-        break;
-
-    case IDM_SAVEOPTION:
-        Write_Pro_File_Tm(hWnd);
-        return 1;
-
-    case IDM_INDEX:
-        Show_Help_Index(hWnd);
-        break;
-
-    case IDM_USINGHELP:
-        Show_Using_Help(hWnd);
-        break;
-
-    case IDM_ABOUT:
-        DialogBoxParamA(hInst, MAKEINTRESOURCEA(IDD_ABOUT), hWnd, About, 0);
-        break;
-    }
-    return 0;
-}
-
-/* The items of the menu bar or the context menu, gray where they cannot
-   act; a command the menu lacks is passed over. */
-void Menu_States(HMENU hMenu)
-{
-    const struct { UINT id; BOOL bEnabled; } items[] = {
-        { IDM_NAMECOPY,    TotalNumberOfFiles > 0 },
-        { IDM_SAVE,        TotalNumberOfFiles > 0 },
-        { IDM_SAVEAS,      TotalNumberOfFiles > 0 },
-        { IDM_TAMSELCLEAR, TotalNumberOfFiles > 0 },
-        { IDM_SELECTALL,   TotalNumberOfFiles > 0 },
-        { IDM_SORT,        TotalNumberOfFiles > 1 },
-        { IDM_REMOVE,      nSelectedRows > 0 },
-        { IDM_UNDO,        Can_Undo() },
-        { IDM_OPENFOLDER,  nFocusRow >= 0 && nFocusRow < (int)TotalNumberOfFiles },
-        /* Paste takes files copied in a folder window, or a text; its
-           paths are looked for only when the user pastes. */
-        { IDM_PASTE,       Clipboard_Has_Files() },
-    };
-    /* During a folder's walk they wait, but Paste, which is taken after it. */
-    for (const auto &item : items)
-        EnableMenuItem(hMenu, item.id, MF_BYCOMMAND |
-                       (item.bEnabled && (!bWalking || item.id == IDM_PASTE) ? MF_ENABLED : MF_GRAYED));
-    for (UINT id = IDM_COPYAS_FIRST; id <= IDM_COPYAS_LAST; id++)
-        EnableMenuItem(hMenu, id, MF_BYCOMMAND | (TotalNumberOfFiles > 0 && !bWalking ? MF_ENABLED : MF_GRAYED));
-}
-
-void WMInitMenu(HWND hWnd, HMENU hMenu)
-{
-    /* The system menu and other pop-ups leave the items alone. */
-    if (hMenu != GetMenu(hWnd))
-        return;
-    Menu_States(hMenu);
-    DrawMenuBar(hWnd);
 }

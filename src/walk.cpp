@@ -111,6 +111,7 @@ static void Walk_Messages(Walk *pWalk)
         if (dwNow - pWalk->dwShown >= WALK_SHOW_MS) {
             pWalk->dwShown = dwNow;
             CaptionFileOpen(hWndMain, TotalNumberOfFiles);
+            Show_Status();
             InvalidateRect(hWndMain, NULL, TRUE);
         }
     }
@@ -319,6 +320,7 @@ BOOL Walk_Folder(Name_Intake *pIntake, LPCWSTR lpszFolder, int nFolder)
     const BOOL bOuter = !bWalking;
     bWalking = TRUE;
     pIntake->bInWalk = TRUE;
+    pIntake->bWalked = TRUE;
     HMODULE hOrder = Begin_Name_Order();
     if (folders_too_on == 1)
         Walk_Item(&walk, lpszFolder, nFolder);

@@ -127,12 +127,12 @@ TEST_F(HelpTest, IndexOpensTheHtmlHelpWindowWhichClosesWithTheProgram)
     DWORD pid = 0;
     GetWindowThreadProcessId(help, &pid);
     EXPECT_EQ(pid, GetCurrentProcessId());
-    // The contents tree holds the twenty-six topics (the pages
+    // The contents tree holds the twenty-eight topics (the pages
     // themselves need an HTML engine, which this Wine has not).
     HWND tree = NULL;
     for (int i = 0; i < 100 && !tree; i++, Pump())
         tree = FindWindowExA(FindWindowExA(help, NULL, "HH Child", NULL), NULL, "SysTreeView32", NULL);
-    EXPECT_EQ(tree ? SendMessageA(tree, TVM_GETCOUNT, 0, 0) : 0, 26);
+    EXPECT_EQ(tree ? SendMessageA(tree, TVM_GETCOUNT, 0, 0) : 0, 28);
 
     // Using Help stays with HTML Help (its topic cannot be seen without an
     // HTML engine): no older viewer comes up within a second.

@@ -81,7 +81,7 @@ protected:
     void ExpectPage()
     {
         RECT rc;
-        GetClientRect(hWndMain, &rc);
+        List_Rect(hWndMain, &rc);   // the rows end above the status bar
         std::vector<DWORD> shown = Shown(rc.right, rc.bottom);
         std::vector<DWORD> expected = Expected(rc.right, rc.bottom);
         size_t differ = 0;
@@ -112,7 +112,7 @@ TEST_F(PaintTest, OnlyTheEmptyWindowSaysHowToFillIt)
     DialogAnswerer answer(Press(IDOK));
     SendMessageA(hWndMain, WM_COMMAND, IDM_TAMSELCLEAR, 0);
     RECT rc;
-    GetClientRect(hWndMain, &rc);
+    List_Rect(hWndMain, &rc);
     const std::vector<DWORD> shown = Shown(rc.right, rc.bottom);
     int top = rc.bottom, bottom = -1, left = rc.right, right = -1;
     for (int y = 0; y < rc.bottom; y++)

@@ -12,6 +12,7 @@ namespace seam {
 int allocsBeforeFailure = -1;
 int fontsBeforeFailure = -1;
 int reallocsBeforeFailure = -1;
+SIZE_T largeBlocksRefused = 0;
 int writesBeforeFailure = -1;
 int writes = 0;
 bool shortWrites = false;
@@ -52,6 +53,7 @@ void Reset()
     allocsBeforeFailure = -1;
     fontsBeforeFailure = -1;
     reallocsBeforeFailure = -1;
+    largeBlocksRefused = 0;
     writesBeforeFailure = -1;
     writes = 0;
     shortWrites = false;
@@ -260,7 +262,8 @@ WIN9X_STUB(BOOL, SetCurrentDirectoryW, 4, FALSE, (LPCWSTR dir), (dir));
 
 static HGLOBAL WINAPI SeamGlobalAlloc(UINT uFlags, SIZE_T dwBytes)
 {
-    if (!seam::Spend(seam::allocsBeforeFailure)) {
+    if (!seam::Spend(seam::allocsBeforeFailure) ||
+        (seam::largeBlocksRefused && (uFlags & GMEM_MOVEABLE) && dwBytes >= seam::largeBlocksRefused)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return NULL;
     }

@@ -19,6 +19,9 @@ namespace seam {
 // one fails; -1 lets all of them through.
 extern int allocsBeforeFailure;
 extern int reallocsBeforeFailure;
+// Non-zero: a movable block of this many bytes or more cannot be had
+// (a name's blocks still can).
+extern SIZE_T largeBlocksRefused;
 
 // WriteFile calls that still succeed before every further one fails as on
 // a full disk; -1 lets all through.  writes counts the calls.

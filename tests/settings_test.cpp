@@ -11,7 +11,7 @@ namespace {
 
 const char kDefaultProfileLines[] =
     "[WindowSize]|X_Size=280|Y_Size=200|"
-    "[Option]|Direct_copy=TRUE|Name_only=FALSE|Quotes=FALSE|CR_LF=FALSE|File_URL=FALSE|Add_drops=FALSE|Folder_contents=FALSE|Folders_too=FALSE|"
+    "[Option]|Direct_copy=TRUE|Name_only=FALSE|Quotes=FALSE|CR_LF=FALSE|File_URL=FALSE|Add_drops=FALSE|Folder_contents=FALSE|Folders_too=FALSE|Status_bar=TRUE|"
     "[Font]|FontFace=System|Size_y=0|Size_x=0|Weight=400|Italic=FALSE|Underline=FALSE|"
     "StrikeOut=FALSE|Quality=0|PitchAndFamily=0|CharSet=1|OutPrecision=5|ClipPrecision=0|Color=0|";
 

@@ -322,6 +322,14 @@ bool MainWindowTest::Grayed(UINT id)
     return (GetMenuState(GetMenu(hWndMain), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
 
+std::string MainWindowTest::MenuText(UINT id)
+{
+    SendMessageA(hWndMain, WM_INITMENU, (WPARAM)GetMenu(hWndMain), 0);
+    wchar_t text[128] = L"";
+    const int n = GetMenuStringW(GetMenu(hWndMain), id, text, 128, MF_BYCOMMAND);
+    return Utf8(text, n);
+}
+
 // Opening can fail for a moment while another thread lets go of it.
 static bool OpenClipboardSoon()
 {

@@ -86,6 +86,9 @@ HDROP MakeDropW(const std::vector<std::string> &utf8Names);
 
 // The main window of a test: started as the program starts, closed after.
 #include <gtest/gtest.h>
+
+#include "TAMSEL.H"
+#include "seams.h"
 class MainWindowTest : public ::testing::Test {
 protected:
     std::string ini;
@@ -96,6 +99,48 @@ protected:
     void Drop(const std::vector<std::string> &names);   // a wide drop of UTF-8 names, then Pump
     std::string Caption();
     bool Grayed(UINT id);
+    std::string MenuText(UINT id);   // in UTF-8, as the menu shows it when opened
+};
+
+// The main window with a tree made up through a seam under a folder of
+// the test's, and folders' contents listed.
+class TreeTest : public MainWindowTest {
+protected:
+    std::string root;   // the made-up tree's folder
+
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        direct_copy_on = 0;
+        folder_contents_on = 1;
+        root = ShortDir() + "made-up";
+        CreateDirectoryA(root.c_str(), NULL);
+        seam::fakeTree = Wide(root);
+    }
+    void TearDown() override
+    {
+        Ctrl(false);
+        folder_contents_on = folders_too_on = add_drops_on = 0;
+        MainWindowTest::TearDown();
+    }
+    static void Tree(int depth, int folders, int files)
+    {
+        seam::fakeDepth = depth;
+        seam::fakeFolders = folders;
+        seam::fakeFiles = files;
+    }
+    static void Ctrl(bool held)
+    {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = held ? 0x80 : 0;
+        SetKeyboardState(keys);
+    }
+    void PumpUntil(UINT names)
+    {
+        for (DWORD end = GetTickCount() + 5000; TotalNumberOfFiles != names && GetTickCount() < end; Sleep(20))
+            Pump();
+    }
 };
 
 // The clipboard's CF_TEXT bytes; "<none>" when it holds no text.
