@@ -170,18 +170,95 @@ int Copy_List(HWND hWnd, BOOL bSelection, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect
     return nCopied;
 }
 
-/* Puts the text hWide (nLength characters, 0 where memory ran out) on
-   the clipboard with its ANSI form and locale, and the paste's files
-   beside it; the blocks are the clipboard's from then on, or freed. */
-int Copy_Text(HWND hWnd, HGLOBAL hWide, SIZE_T nLength, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
+/* The window's copy of the text it last put on the clipboard, kept for
+   the CF_TEXT it promised: the length in characters, then the text. */
+static const char szAnsiSource[] = "Tamsel32 CF_TEXT source";
+
+/* A copy of the text hWide (nLength characters) for the CF_TEXT to be
+   made from later; 0 when memory runs out. */
+static HGLOBAL Ansi_Source(HGLOBAL hWide, SIZE_T nLength)
 {
-    LPWSTR lpszWide = hWide ? (LPWSTR)GlobalLock(hWide) : NULL;
-    HGLOBAL hText = 0;
+    const SIZE_T nBytes = nLength * sizeof(WCHAR);
+    HGLOBAL hSource = GlobalAlloc(GMEM_MOVEABLE, sizeof(SIZE_T) + nBytes);
+    SIZE_T *pSource = hSource ? (SIZE_T *)GlobalLock(hSource) : NULL;
+    LPCWSTR lpszWide = pSource ? (LPCWSTR)GlobalLock(hWide) : NULL;
     if (lpszWide) {
-        hText = Ansi_Text(lpszWide, nLength);
+        pSource[0] = nLength;
+        memcpy(pSource + 1, lpszWide, nBytes);
         GlobalUnlock(hWide);
     }
-    const BOOL bReady = hText != 0;
+    if (pSource)
+        GlobalUnlock(hSource);
+    if (!lpszWide && hSource) {
+        GlobalFree(hSource);
+        hSource = 0;
+    }
+    return hSource;
+}
+
+/* Makes the CF_TEXT promised by the last copy from the text kept for it,
+   and lets the kept text go.  Called while the clipboard is open, by the
+   reader that asked (WM_RENDERFORMAT) or by the window on its way out
+   (WM_RENDERALLFORMATS).  Memory that runs out leaves the reader without
+   CF_TEXT: a box now would stand in the reader's way. */
+static void Render_Ansi_Text(HWND hWnd)
+{
+    const HGLOBAL hSource = (HGLOBAL)RemovePropA(hWnd, szAnsiSource);
+    const SIZE_T *pSource = hSource ? (const SIZE_T *)GlobalLock(hSource) : NULL;
+    if (pSource) {
+        const HGLOBAL hText = Ansi_Text((LPCWSTR)(pSource + 1), pSource[0]);
+        GlobalUnlock(hSource);
+        if (hText && !SetClipboardData(CF_TEXT, hText))
+            GlobalFree(hText);
+    }
+    if (hSource)
+        GlobalFree(hSource);
+}
+
+/* The clipboard messages of the window that copied: CF_TEXT is made only
+   when a reader asks for it, or as the window goes; the kept text goes
+   when the clipboard is emptied. */
+void Clipboard_Message(HWND hWnd, UINT message, WPARAM wParam)
+{
+    switch (message) {
+    case WM_RENDERFORMAT:
+        if (wParam == CF_TEXT)
+            Render_Ansi_Text(hWnd);
+        break;
+    case WM_RENDERALLFORMATS:
+        if (GetPropA(hWnd, szAnsiSource) && OpenClipboard(hWnd)) {
+            if (GetClipboardOwner() == hWnd)
+                Render_Ansi_Text(hWnd);
+            CloseClipboard();
+        }
+        break;
+    case WM_DESTROYCLIPBOARD: {
+        const HGLOBAL hSource = (HGLOBAL)RemovePropA(hWnd, szAnsiSource);
+        if (hSource)
+            GlobalFree(hSource);
+        break;
+    }
+    }
+}
+
+/* Puts the text hWide (nLength characters, 0 where memory ran out) on
+   the clipboard with its ANSI form and locale, and the paste's files
+   beside it; the blocks are the clipboard's from then on, or freed.  With
+   a window, the ANSI form is promised and made when a reader asks: most
+   readers take the Unicode text, and converting a long list is as dear
+   as handing it over. */
+int Copy_Text(HWND hWnd, HGLOBAL hWide, SIZE_T nLength, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
+{
+    HGLOBAL hText = 0, hSource = 0;
+    if (hWide && hWnd) {
+        hSource = Ansi_Source(hWide, nLength);
+    } else if (hWide) {
+        const LPCWSTR lpszWide = (LPCWSTR)GlobalLock(hWide);
+        hText = lpszWide ? Ansi_Text(lpszWide, nLength) : 0;
+        if (lpszWide)
+            GlobalUnlock(hWide);
+    }
+    const BOOL bReady = hText || hSource;
     HGLOBAL hLocale = bReady ? Locale_Block() : 0;
 
     /* Everything is ready before the clipboard is opened and emptied, so
@@ -190,13 +267,18 @@ int Copy_Text(HWND hWnd, HGLOBAL hWide, SIZE_T nLength, HGLOBAL hKeepDrop, HGLOB
     BOOL bPlaced = FALSE;
     const BOOL bOpened = bReady && Open_Clipboard_Soon(hWnd);
     if (bOpened) {
-        EmptyClipboard();
+        EmptyClipboard();   /* the last copy's kept text goes here */
         if (SetClipboardData(CF_UNICODETEXT, hWide)) {
             hWide = 0;
-            bPlaced = SetClipboardData(CF_TEXT, hText) != NULL;
+            if (hSource) {
+                SetClipboardData(CF_TEXT, NULL);
+                bPlaced = SetPropA(hWnd, szAnsiSource, hSource);
+            } else {
+                bPlaced = SetClipboardData(CF_TEXT, hText) != NULL;
+            }
         }
         if (bPlaced) {
-            hText = 0;
+            hText = hSource = 0;
             if (hLocale && SetClipboardData(CF_LOCALE, hLocale))
                 hLocale = 0;
             if (hKeepDrop && SetClipboardData(CF_HDROP, hKeepDrop))
@@ -206,7 +288,7 @@ int Copy_Text(HWND hWnd, HGLOBAL hWide, SIZE_T nLength, HGLOBAL hKeepDrop, HGLOB
         }
         CloseClipboard();
     }
-    const HGLOBAL hLeft[] = {hWide, hText, hLocale, hKeepDrop, hKeepEffect};   /* not taken */
+    const HGLOBAL hLeft[] = {hWide, hText, hSource, hLocale, hKeepDrop, hKeepEffect};   /* not taken */
     for (HGLOBAL h : hLeft)
         if (h)
             GlobalFree(h);

@@ -306,6 +306,12 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DROPFILES:
         Drop_Intake(hWnd, wParam);
         return 0;
+
+    case WM_RENDERFORMAT:
+    case WM_RENDERALLFORMATS:
+    case WM_DESTROYCLIPBOARD:
+        Clipboard_Message(hWnd, message, wParam);
+        return 0;
     }
     return DefWindowProcA(hWnd, message, wParam, lParam);
 }

@@ -364,6 +364,15 @@ TEST_F(ClipboardTest, MemoryRunningOutLeavesTheClipboard)
     EXPECT_EQ(answer.seen[2].text, Sjis("メモリが足りません"));
     EXPECT_EQ(ClipboardText(), "before");
     EXPECT_EQ(seam::LiveBlocks(), blocks);
+
+    // The code page's form is made when a reader asks for it: memory that
+    // runs out then leaves that reader without it, and no box in its way.
+    EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+    seam::allocsBeforeFailure = 0;
+    EXPECT_EQ(ClipboardText(), "<none>");
+    seam::allocsBeforeFailure = -1;
+    EXPECT_EQ(ClipboardUnicode(), "C:\\a\nC:\\b\nC:\\c");
+    EXPECT_EQ(answer.seen.size(), 3u);
 }
 
 TEST_F(ClipboardTest, TamselClearConfirmedEmptiesEverything)

@@ -248,7 +248,17 @@ TEST(OneWindow, ASecondPlainStartBringsTheOpenWindowToTheFront)
     char caption[64] = "";
     GetWindowTextA(window, caption, sizeof caption);
     EXPECT_STREQ(caption, "Tamsel32 1-Files") << "the list is kept";
+
+    // The start copied its name (direct copy is on): the code page's form is
+    // made when this process asks, and made before the program is gone.
+    const std::string listed = folder + "Tamsel32.INI";
+    EXPECT_EQ(ClipboardText(), listed);
+    SetClipboardText("another program's");
+    PostMessageA(window, WM_COMMAND, IDM_NAMECOPY, 0);
+    for (DWORD end = GetTickCount() + 5000; GetClipboardOwner() != window && GetTickCount() < end; Sleep(20))
+        ;
     End(first, window);
+    EXPECT_EQ(ClipboardText(), listed);
 }
 
 // The mouse as a user moves it, from another thread: pressed at a point,
