@@ -319,6 +319,19 @@ TEST_F(ClipboardTest, ClipboardHeldElsewhereLeavesItAndLeaksNothing)
     EXPECT_EQ(none.seen.size(), 0u);
     EXPECT_EQ(ClipboardText(), "C:\\a\nC:\\b");
     EXPECT_EQ(ReadList(hFNameTopList).size(), 2u);
+
+    // The text kept for the code page's form goes once that is made, or
+    // once another program's copy empties the clipboard.
+    for (bool read : {true, false}) {
+        EXPECT_EQ(Copy_Clipboard(hWndMain), 1);
+        const HGLOBAL kept = (HGLOBAL)GetPropA(hWndMain, "Tamsel32 CF_TEXT source");
+        EXPECT_TRUE(seam::IsLive(kept)) << read;
+        if (read)
+            EXPECT_EQ(ClipboardText(), "C:\\a\nC:\\b");
+        else
+            SetClipboardText("another program's");
+        EXPECT_FALSE(seam::IsLive(kept)) << read;
+    }
 }
 
 TEST_F(ClipboardTest, MemoryRunningOutLeavesTheClipboard)
