@@ -39,6 +39,7 @@ protected:
 
     void SetUp() override
     {
+        seam::Reset();
         lstrcpyA(szAppName, "Tamsel32");
         ini = ExeDir() + "Tamsel32.INI";
         DeleteFileA(ini.c_str());

@@ -286,6 +286,7 @@ void MainWindowTest::SetUp()
     if (!profile.empty()) {
         ASSERT_TRUE(WriteFileBytes(ini, profile));
     }
+    nSaveType = SAVE_TEXT;   // a start's Save As offers a text file first; the type chosen lasts a session
     BeforeWindow();
     HINSTANCE hInstance = GetModuleHandleA(NULL);
     static int atom = InitWindowclass(hInstance);
