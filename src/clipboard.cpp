@@ -242,23 +242,15 @@ void Clipboard_Message(HWND hWnd, UINT message, WPARAM wParam)
 }
 
 /* Puts the text hWide (nLength characters, 0 where memory ran out) on
-   the clipboard with its ANSI form and locale, and the paste's files
-   beside it; the blocks are the clipboard's from then on, or freed.  With
-   a window, the ANSI form is promised and made when a reader asks: most
-   readers take the Unicode text, and converting a long list is as dear
-   as handing it over. */
+   the clipboard with its locale, and the paste's files beside it; the
+   blocks are the clipboard's from then on, or freed.  The ANSI form is
+   promised, and hWnd makes it when a reader asks: most readers take the
+   Unicode text, and converting a long list is as dear as handing it
+   over. */
 int Copy_Text(HWND hWnd, HGLOBAL hWide, SIZE_T nLength, HGLOBAL hKeepDrop, HGLOBAL hKeepEffect)
 {
-    HGLOBAL hText = 0, hSource = 0;
-    if (hWide && hWnd) {
-        hSource = Ansi_Source(hWide, nLength);
-    } else if (hWide) {
-        const LPCWSTR lpszWide = (LPCWSTR)GlobalLock(hWide);
-        hText = lpszWide ? Ansi_Text(lpszWide, nLength) : 0;
-        if (lpszWide)
-            GlobalUnlock(hWide);
-    }
-    const BOOL bReady = hText || hSource;
+    HGLOBAL hSource = hWide ? Ansi_Source(hWide, nLength) : 0;
+    const BOOL bReady = hSource != 0;
     HGLOBAL hLocale = bReady ? Locale_Block() : 0;
 
     /* Everything is ready before the clipboard is opened and emptied, so
@@ -270,15 +262,11 @@ int Copy_Text(HWND hWnd, HGLOBAL hWide, SIZE_T nLength, HGLOBAL hKeepDrop, HGLOB
         EmptyClipboard();   /* the last copy's kept text goes here */
         if (SetClipboardData(CF_UNICODETEXT, hWide)) {
             hWide = 0;
-            if (hSource) {
-                SetClipboardData(CF_TEXT, NULL);
-                bPlaced = SetPropA(hWnd, szAnsiSource, hSource);
-            } else {
-                bPlaced = SetClipboardData(CF_TEXT, hText) != NULL;
-            }
+            SetClipboardData(CF_TEXT, NULL);
+            bPlaced = SetPropA(hWnd, szAnsiSource, hSource);
         }
         if (bPlaced) {
-            hText = hSource = 0;
+            hSource = 0;
             if (hLocale && SetClipboardData(CF_LOCALE, hLocale))
                 hLocale = 0;
             if (hKeepDrop && SetClipboardData(CF_HDROP, hKeepDrop))
@@ -288,7 +276,7 @@ int Copy_Text(HWND hWnd, HGLOBAL hWide, SIZE_T nLength, HGLOBAL hKeepDrop, HGLOB
         }
         CloseClipboard();
     }
-    const HGLOBAL hLeft[] = {hWide, hText, hSource, hLocale, hKeepDrop, hKeepEffect};   /* not taken */
+    const HGLOBAL hLeft[] = {hWide, hSource, hLocale, hKeepDrop, hKeepEffect};   /* not taken */
     for (HGLOBAL h : hLeft)
         if (h)
             GlobalFree(h);
