@@ -24,14 +24,23 @@ static SIZE_T Join_Into(LPWSTR lpszText, SIZE_T nRoom, BOOL bSelection)
     SIZE_T nTotal = 0;
     BOOL bFirst = TRUE;
 
-    int nRow = 0;
-    for (HGLOBAL hNode = hFNameTopList, hNext; hNode && nTotal <= COPY_MAX_CHARS; hNode = hNext, nRow++) {
-        if (bSelection && !Row_Selected(nRow)) {
-            hNext = String_List_Next(hNode);
+    /* The names from the list's image where it has one: no block a name. */
+    LPCWSTR pImage = List_Image_Names();
+    const BOOL bImage = pImage != NULL;
+    HGLOBAL hNode = hFNameTopList;
+    for (UINT nRow = 0; (bImage ? nRow < TotalNumberOfFiles : hNode != 0) && nTotal <= COPY_MAX_CHARS; nRow++) {
+        HGLOBAL hName = 0;
+        LPCWSTR lpszName = pImage;
+        if (bImage) {
+            pImage += lstrlenW(pImage) + 1;
+            if (bSelection && !Row_Selected(nRow))
+                continue;
+        } else if (bSelection && !Row_Selected(nRow)) {
+            hNode = String_List_Next(hNode);
             continue;
+        } else {
+            lpszName = String_List_Lock_Next(hNode, &hName, &hNode);
         }
-        HGLOBAL hName;
-        LPCWSTR lpszName = String_List_Lock_Next(hNode, &hName, &hNext);
         LPCWSTR lpszPiece = lpszName ? Name_Piece(lpszName) : L"";
         if (bFirst || lpszPiece[0]) {   /* an empty later piece goes with its separator */
             const SIZE_T nSeparator = bFirst ? 0 : nToken;
@@ -46,9 +55,11 @@ static SIZE_T Join_Into(LPWSTR lpszText, SIZE_T nRoom, BOOL bSelection)
             nTotal += nSeparator + nForm;
         }
         bFirst = FALSE;
-        if (lpszName)
+        if (hName)
             GlobalUnlock(hName);
     }
+    if (bImage)
+        List_Image_Unlock();
     if (lpszText)
         lpszText[nTotal] = 0;
     return nTotal;

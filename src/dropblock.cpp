@@ -39,6 +39,7 @@ void Take_Drop_Block(HDROP hDrop, Name_Intake *pIntake)
     const BOOL bWide = bHeader && pDrop->fWide;
     const BYTE *pNames = bHeader ? (const BYTE *)pDrop + pDrop->pFiles : pEnd;
     const size_t nUnit = bWide ? sizeof(WCHAR) : 1;
+    pIntake->nCharsLikely = (SIZE_T)(pEnd - pNames) / nUnit;
 
     int nLength;
     while ((nLength = Name_Length(pNames, pEnd, bWide)) > 0) {

@@ -54,13 +54,33 @@ static void Clear_Side(History_Step *aSteps, UINT *pnSteps)
         Free_Step(&aSteps[--*pnSteps]);
 }
 
-/* Sets the list as it stands aside in *pStep.  FALSE when memory runs
-   out: nothing is kept then.  One walk of the list: the block starts at a
-   guess of the names' length and doubles when they need more.  With
-   bFree the list is let go in the same walk, whatever becomes of the
-   packing: a change that replaces the list reads each name once. */
+/* The step's place in the history, from the list as it stands. */
+static void Note_Step(History_Step *pStep, UINT idChange)
+{
+    pStep->nFocus = nFocusRow;
+    pStep->nTop = nVscrollPos;
+    pStep->nLeft = nHscrollPos;
+    pStep->nWidest = maxfile_name_length;
+    pStep->idChange = idChange;
+    nHistoryBytes += Step_Bytes(pStep);
+}
+
+/* Sets the list as it stands aside in *pStep: its image where it has
+   one, else packed in one walk of the list.  FALSE when memory runs out:
+   nothing is kept then.  The block starts at a guess of the names'
+   length and doubles when they need more.  With bFree the list is let go
+   too, in the same walk, whatever becomes of the packing. */
 static BOOL Pack_List(History_Step *pStep, UINT idChange, BOOL bFree)
 {
+    pStep->hPacked = List_Image_Take(&pStep->nNames, &pStep->nChars);
+    if (pStep->hPacked) {
+        Note_Step(pStep, idChange);
+        if (bFree) {
+            DeleteAll_StringList(hFNameTopList);
+            hFNameTopList = 0;
+        }
+        return TRUE;
+    }
     const SIZE_T nBits = ((SIZE_T)TotalNumberOfFiles + 7) / 8 + 1;
     SIZE_T nRoom = (SIZE_T)TotalNumberOfFiles * 128 + 1;   /* characters: most paths fit */
     HGLOBAL hPacked = GlobalAlloc(GMEM_MOVEABLE, nRoom * sizeof(WCHAR) + nBits);
@@ -117,12 +137,7 @@ static BOOL Pack_List(History_Step *pStep, UINT idChange, BOOL bFree)
     pStep->hPacked = hPacked;
     pStep->nChars = nChars;
     pStep->nNames = nNames;
-    pStep->nFocus = nFocusRow;
-    pStep->nTop = nVscrollPos;
-    pStep->nLeft = nHscrollPos;
-    pStep->nWidest = maxfile_name_length;
-    pStep->idChange = idChange;
-    nHistoryBytes += Step_Bytes(pStep);
+    Note_Step(pStep, idChange);
     return TRUE;
 }
 
@@ -225,7 +240,10 @@ static void Step_Over(HWND hWnd, History_Step *aFrom, UINT *pnFrom, History_Step
         Mem_error_MesBox();
         return;
     }
-    Free_Step(pStep);
+    /* Its block is the image of the list it put back. */
+    nHistoryBytes -= Step_Bytes(pStep);
+    List_Image_Adopt(pStep->hPacked, pStep->nNames, pStep->nChars);
+    pStep->hPacked = 0;
     (*pnFrom)--;
     aTo[(*pnTo)++] = current;
     Bound_History();
@@ -258,6 +276,7 @@ UINT Redo_Change(void)
 /* The window closes: the history goes. */
 void History_Clear(void)
 {
+    List_Image_Forget();
     Clear_Side(aUndo, &nUndo);
     Clear_Side(aRedo, &nRedo);
 }

@@ -170,6 +170,8 @@ void Intake_Begin(Name_Intake *pIntake, BOOL bAdd, UINT idChange)
     ZeroMemory(&leftOut, sizeof leftOut);
     pIntake->bOutOfMemory = FALSE;
     pIntake->bChanged = FALSE;
+    pIntake->bImaging = FALSE;
+    pIntake->nCharsLikely = 0;
     pIntake->nTaken = 0;
     pIntake->nStored = 0;
     pIntake->nWidest = 0;
@@ -288,10 +290,13 @@ BOOL Intake_Name(Name_Intake *pIntake, LPCWSTR lpszName, int nName, BOOL bMustEx
     if (!pIntake->bChanged) {
         /* The list changes: set aside for Undo, nothing stays selected.
            The old list goes only when a name comes to replace it. */
-        if (pIntake->pTable)
+        if (pIntake->pTable) {
             History_Note(pIntake->idChange);
-        else
+        } else {
             History_Take(pIntake->idChange);
+            List_Image_Begin(pIntake->nCharsLikely);   /* a new list, in the order taken */
+            pIntake->bImaging = TRUE;
+        }
         End_Edits();
     }
     /* Counted before it is stored: a name that memory then fails still
@@ -311,6 +316,8 @@ BOOL Intake_Name(Name_Intake *pIntake, LPCWSTR lpszName, int nName, BOOL bMustEx
         if (pIntake->bInWalk)
             Walk_Place_New(pIntake, hNode);
     }
+    if (pIntake->bImaging)
+        List_Image_Add(szName, (SIZE_T)n + 1);
     pIntake->nStored++;
     const int nColumns = Name_Columns(szName, n);
     if (nColumns > pIntake->nWidest)
@@ -326,6 +333,8 @@ UINT Intake_End(Name_Intake *pIntake)
     if (pIntake->pTable)
         GlobalFree((HGLOBAL)pIntake->pTable);
     pIntake->pTable = NULL;
+    if (pIntake->bImaging)
+        List_Image_End(!pIntake->bOutOfMemory);
     if (pIntake->bChanged) {
         TotalNumberOfFiles = pIntake->nStored;
         maxfile_name_length = pIntake->nWidest;

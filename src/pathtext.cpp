@@ -266,6 +266,7 @@ static BOOL Take_Line(LPWSTR a, LPWSTR b, Name_Intake *pIntake)
    with room for a NUL after it. */
 void Take_Text_Paths(LPWSTR lpszText, SIZE_T nText, Name_Intake *pIntake)
 {
+    pIntake->nCharsLikely = nText;
     if (Take_Json_Array(lpszText, nText, pIntake))
         return;
     LPWSTR p = lpszText, pEnd = lpszText + nText;

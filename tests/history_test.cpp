@@ -33,10 +33,14 @@ protected:
             SendMessageA(hWndMain, WM_VSCROLL, SB_LINEDOWN, 0);
     }
     // What the user sees of the list: names in order, the rows selected,
-    // the top row, the caption.
+    // the top row, the caption; and what a copy of it puts on the clipboard.
     std::string Shown()
     {
-        std::string s;
+        SIZE_T n = 0;
+        const HGLOBAL hText = Copy_Text_Block(nSelectedRows > 0, &n);   // the rows selected, or all
+        std::string s = "copied: " + Utf8((const wchar_t *)GlobalLock(hText), (int)n) + "\n";
+        GlobalUnlock(hText);
+        GlobalFree(hText);
         for (const std::string &name : ReadList(hFNameTopList))
             s += name + "\n";
         s += "selected:";
@@ -139,10 +143,11 @@ TEST_F(HistoryTest, EveryChangeIsUndoneAndRedoneWithItsOrderSelectionAndTopRow)
 
 TEST_F(HistoryTest, MemoryRunningOutLosesTheUndoNeverTheList)
 {
-    Base();
     // The list cannot be set aside: the change happens, nothing before it
-    // can be undone, and the menu says so.
+    // can be undone, and the menu says so.  (Refused from the start: the
+    // list's image is set aside with no block to have.)
     seam::largeBlocksRefused = 200;
+    Base();
     add_drops_on = 1;
     Drop({"C:\\o\\2.txt"});
     add_drops_on = 0;
