@@ -93,6 +93,45 @@ HGLOBAL String_list_add(LPCWSTR pszFileName, UINT StringLength, HGLOBAL hFNameLi
     return hNew;
 }
 
+/* The name in the first node of *phSpare, a chain of nodes no list holds
+   any more (the one a new list replaces), linked after hFNameList; the
+   chain moves on to its next node.  Its blocks are used again: a node and
+   a text fewer to free and to allocate.  With no spare node, a new one.
+   Returns 0 when memory runs out, the spare node freed and the list as
+   it was. */
+HGLOBAL String_List_Reuse(HGLOBAL *phSpare, LPCWSTR pszFileName, UINT StringLength, HGLOBAL hFNameList)
+{
+    const HGLOBAL hNode = *phSpare;
+    NameList *pNode = hNode ? (NameList *)GlobalLock(hNode) : NULL;
+    if (!pNode) {
+        *phSpare = 0;   /* a node that cannot be read ends the chain */
+        return String_list_add(pszFileName, StringLength, hFNameList);
+    }
+    *phSpare = pNode->hnext;
+    const SIZE_T nBytes = (SIZE_T)StringLength * sizeof(WCHAR);
+    const HGLOBAL hText = pNode->hfilename ? GlobalReAlloc(pNode->hfilename, nBytes, GMEM_MOVEABLE)
+                                           : GlobalAlloc(GMEM_MOVEABLE, nBytes);
+    LPWSTR lpszText = hText ? (LPWSTR)GlobalLock(hText) : NULL;
+    if (!lpszText) {
+        GlobalFree(hText ? hText : pNode->hfilename);
+        GlobalUnlock(hNode);
+        GlobalFree(hNode);
+        return 0;
+    }
+    Copy_Wide(lpszText, pszFileName, (int)StringLength);
+    GlobalUnlock(hText);
+    pNode->hback = hFNameList;
+    pNode->hfilename = hText;
+    pNode->hnext = 0;
+    GlobalUnlock(hNode);
+    NameList *pLast = hFNameList ? (NameList *)GlobalLock(hFNameList) : NULL;
+    if (pLast) {
+        pLast->hnext = hNode;
+        GlobalUnlock(hFNameList);
+    }
+    return hNode;
+}
+
 LPCWSTR String_List_Lock(HGLOBAL hFNameList, HGLOBAL *phText)
 {
     NameList *pNode = hFNameList ? (NameList *)GlobalLock(hFNameList) : NULL;

@@ -213,6 +213,16 @@ void History_Take(UINT idChange)
     Note_Change(idChange, TRUE);
 }
 
+/* The same, the list handed back to be replaced: its nodes hold the new
+   list's names (String_List_Reuse), and no list holds them any more. */
+HGLOBAL History_Hand_Over(UINT idChange)
+{
+    Note_Change(idChange, FALSE);
+    const HGLOBAL hOld = hFNameTopList;
+    hFNameTopList = 0;
+    return hOld;
+}
+
 /* The change just noted turned out to be another: a drop that listed
    folders is a listing. */
 void History_Rename(UINT idChange)

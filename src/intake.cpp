@@ -176,6 +176,7 @@ void Intake_Begin(Name_Intake *pIntake, BOOL bAdd, UINT idChange)
     pIntake->nStored = 0;
     pIntake->nWidest = 0;
     pIntake->hLast = 0;
+    pIntake->hSpare = 0;
     pIntake->pTable = NULL;
     pIntake->bInWalk = FALSE;
     pIntake->hRunFirst = pIntake->hAfter = 0;
@@ -289,11 +290,12 @@ BOOL Intake_Name(Name_Intake *pIntake, LPCWSTR lpszName, int nName, BOOL bMustEx
     }
     if (!pIntake->bChanged) {
         /* The list changes: set aside for Undo, nothing stays selected.
-           The old list goes only when a name comes to replace it. */
+           The old list goes only when a name comes to replace it, and its
+           blocks take the new names: fewer to free and to allocate. */
         if (pIntake->pTable) {
             History_Note(pIntake->idChange);
         } else {
-            History_Take(pIntake->idChange);
+            pIntake->hSpare = History_Hand_Over(pIntake->idChange);
             List_Image_Begin(pIntake->nCharsLikely);   /* a new list, in the order taken */
             pIntake->bImaging = TRUE;
         }
@@ -303,7 +305,7 @@ BOOL Intake_Name(Name_Intake *pIntake, LPCWSTR lpszName, int nName, BOOL bMustEx
        changed the list, which the window must show. */
     pIntake->bChanged = TRUE;
     pIntake->nTaken++;
-    HGLOBAL hNode = String_list_add(szName, (UINT)n + 1, pIntake->hLast);
+    HGLOBAL hNode = String_List_Reuse(&pIntake->hSpare, szName, (UINT)n + 1, pIntake->hLast);
     if (!hNode) {
         pIntake->bOutOfMemory = TRUE;
         return FALSE;
@@ -333,6 +335,8 @@ UINT Intake_End(Name_Intake *pIntake)
     if (pIntake->pTable)
         GlobalFree((HGLOBAL)pIntake->pTable);
     pIntake->pTable = NULL;
+    DeleteNext_StringList(pIntake->hSpare);   /* what the new names did not take */
+    pIntake->hSpare = 0;
     if (pIntake->bImaging)
         List_Image_End(!pIntake->bOutOfMemory);
     if (pIntake->bChanged) {

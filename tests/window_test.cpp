@@ -83,13 +83,18 @@ TEST_F(WindowTest, DropListsFullPathsInShellOrder)
     SelectObject(hdc, old);
     ReleaseDC(hWndMain, hdc);
     EXPECT_GE((nHscrollMax + xClient / xChar) * xChar, extent.cx) << "columns " << maxfile_name_length;
-    // The first list is freed, set aside as one block; the list shown has one more, its image.
+    // The first list is set aside as one block, and its blocks hold the
+    // new names, the one left over freed; the list shown has one more, its
+    // image.
+    EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{"E:\\only.txt", kanji}));
     EXPECT_EQ(seam::LiveBlocks(), 4u + 1 + History_Steps(NULL));
     std::string hangul = "E:\\";
     while (hangul.size() < 3 + 40 * 3)
         hangul += "한";
     Drop({hangul});
     EXPECT_EQ(maxfile_name_length, 3 + 80);   // two columns each, as kanji
+    EXPECT_EQ(ReadList(hFNameTopList), std::vector<std::string>{hangul});
+    EXPECT_EQ(seam::LiveBlocks(), 2u + 1 + History_Steps(NULL));
 }
 
 TEST_F(WindowTest, AddingDropsSkipsTheNamesListedAndShiftDoesTheOther)
@@ -416,13 +421,15 @@ TEST_F(WindowTest, OutOfMemoryKeepsTheNamesStoredAndCountsThem)
     EXPECT_EQ(ReadList(hFNameTopList), (std::vector<std::string>{"C:\\1", "C:\\2"}));
     EXPECT_EQ(numlines, 2);
 
-    // The first name already failing leaves an empty list.
-    seam::allocsBeforeFailure = 0;
+    // The first name already failing, in a block of the list it replaces,
+    // leaves an empty list, and none of those blocks.
+    seam::allocsBeforeFailure = seam::reallocsBeforeFailure = 0;
     Drop({"C:\\x"});
-    seam::allocsBeforeFailure = -1;
+    seam::allocsBeforeFailure = seam::reallocsBeforeFailure = -1;
     EXPECT_EQ(answer.seen.size(), 2u);
     EXPECT_EQ(TotalNumberOfFiles, 0u);
     EXPECT_EQ(hFNameTopList, nullptr);
+    EXPECT_EQ(seam::LiveBlocks(), 0u);
     EXPECT_EQ(Caption(), " Tamsel32 ");
     EXPECT_TRUE(Grayed(IDM_NAMECOPY));
 }
@@ -449,6 +456,8 @@ TEST_F(WindowTest, WorkDoneWhileTheMemoryBoxIsUpFindsAWholeList)
             }
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         });
+        SendMessageA(hWndMain, WM_COMMAND, IDM_SELECTALL, 0);   // no list's blocks to take the names
+        SendMessageA(hWndMain, WM_COMMAND, IDM_REMOVE, 0);
         seam::allocsBeforeFailure = 6;   // the new list's image, two names, then a node but not its text
         Drop({over1, "C:\\1", "C:\\2", "C:\\3", "C:\\4"});
         seam::allocsBeforeFailure = -1;
