@@ -91,7 +91,7 @@ static BOOL Is_Device_Name(LPCWSTR p, int n)
 {
     static const char szDevices[] = "CON PRN AUX NUL ";
     int nStem = 0;
-    while (nStem < n && p[nStem] != '.')
+    while (nStem < n && nStem <= 4 && p[nStem] != '.')   /* past four, no device */
         nStem++;
     WCHAR s[4];
     if (nStem < 3 || nStem > 4)
