@@ -126,7 +126,8 @@ struct Name_Walk {
     BOOL     bSelection;
     LPCWSTR *plpszGiven;
     int      nGiven;
-    HGLOBAL  hNode, hName;      /* the list's next node, and the name now locked */
+    LPCWSTR  pImage;            /* the list's image, where it has one: its next name */
+    HGLOBAL  hNode, hName;      /* else the list's next node, and the name now locked */
     int      nRow, nAt;
 };
 
@@ -135,12 +136,24 @@ static void Walk_Begin(Name_Walk *pWalk, BOOL bSelection, LPCWSTR *plpszGiven, i
     pWalk->bSelection = bSelection;
     pWalk->plpszGiven = plpszGiven;
     pWalk->nGiven = nGiven;
+    pWalk->pImage = plpszGiven ? NULL : List_Image_Names();
     pWalk->hNode = hFNameTopList;
     pWalk->hName = 0;
     pWalk->nRow = pWalk->nAt = 0;
 }
 
-/* The next name, locked until the next call; NULL at the end.  A node
+/* The walk ends, where it ran out or before. */
+static void Walk_End(Name_Walk *pWalk)
+{
+    if (pWalk->pImage)
+        List_Image_Unlock();
+    pWalk->pImage = NULL;
+    if (pWalk->hName)
+        GlobalUnlock(pWalk->hName);
+    pWalk->hName = 0;
+}
+
+/* The next name, valid until the next call; NULL at the end.  A node
    that cannot be read gives an empty name. */
 static LPCWSTR Walk_Next(Name_Walk *pWalk)
 {
@@ -149,6 +162,16 @@ static LPCWSTR Walk_Next(Name_Walk *pWalk)
     pWalk->hName = 0;
     if (pWalk->plpszGiven)
         return pWalk->nAt < pWalk->nGiven ? pWalk->plpszGiven[pWalk->nAt++] : NULL;
+    if (pWalk->pImage) {
+        while ((UINT)pWalk->nRow < TotalNumberOfFiles) {
+            const LPCWSTR lpszName = pWalk->pImage;
+            const int nRow = pWalk->nRow++;
+            pWalk->pImage += lstrlenW(lpszName) + 1;
+            if (!pWalk->bSelection || Row_Selected(nRow))
+                return lpszName;
+        }
+        return NULL;
+    }
     while (pWalk->hNode && pWalk->bSelection && !Row_Selected(pWalk->nRow)) {
         pWalk->hNode = String_List_Next(pWalk->hNode);
         pWalk->nRow++;
@@ -183,7 +206,7 @@ static int Common_Folder(Name_Walk *pWalk, LPWSTR lpszFolder)
             nMatch--;
         nCommon = nMatch;
     }
-    Walk_Next(pWalk);   /* (lets a name go where the walk stopped early) */
+    Walk_End(pWalk);
     /* A root at least: "X:\" or "\\server\share\". */
     int nSeparators = 0;
     for (int i = 0; i < nCommon; i++)
@@ -237,7 +260,7 @@ static BOOL Format_Names(const Copy_Format *pFormat, Format_Work *pWork, BOOL bS
         if (!Template_Fill(&pWork->tmpl, &row, pOut, pWork->szScratch1, pWork->szScratch2))
             (*pnNoForm)++;
     }
-    Walk_Next(&walk);
+    Walk_End(&walk);
     Out_Add(pOut, pWork->szAfter, (SIZE_T)nAfter);
     return TRUE;
 }
