@@ -264,4 +264,49 @@ TEST_F(BrokenFormatsTest, SectionsThatCannotBeReadAreNamedOnceAndKept)
     EXPECT_NE(after.find("[Copy As 30]\r\nName=F30\r\n"), std::string::npos);   // past the menu's 16: as it was
 }
 
+// Each filter, on a name holding what any of them must change, and on one
+// that needs nothing of some: the rest goes as it stands.
+TEST(TemplateTest, EachFilterChangesOnlyWhatItMust)
+{
+    const struct { std::wstring name; std::vector<const char *> templates; } cases[] = {
+        {L"C:\\a b\\it's [x] & <y> \"z\",%(1)~\x2019\xD83D\xDE00\t.txt",
+         {"{path:slash}", "{path:wsl}", "{path:msys}", "{path:cygwin}", "{path:url}", "{path:sh}", "{path:wsl:sh}",
+          "{path:ps}", "{path:json}", "{path:q}", "{path:cmd}", "{path:md}", "{path:mdtext}", "{path:html}",
+          "{path:csv}"}},
+        {L"C:\\\x30C7\x30FC\x30BF\\file-1.txt", {"{path:sh}", "{path:wsl:sh}", "{path:json}", "{path:cmd}", "{path:csv}"}},
+    };
+    std::vector<wchar_t> scratch1(TEMPLATE_SCRATCH_CHARS), scratch2(TEMPLATE_SCRATCH_CHARS), text(4096);
+    static Template tmpl;
+    std::string got;
+    for (const auto &c : cases)
+        for (const char *t : c.templates) {
+            Template_Error error;
+            ASSERT_TRUE(Template_Compile(Wide(t).c_str(), &tmpl, &error)) << t;
+            const Name_Row row = {c.name.c_str(), (int)c.name.size(), c.name.c_str(), (int)c.name.size(), 1, NULL};
+            Text_Out out = {text.data(), text.size(), 0};
+            Template_Fill(&tmpl, &row, &out, scratch1.data(), scratch2.data());
+            got += std::string(t) + " " + Utf8(text.data(), (int)out.nLength) + "\n";
+        }
+    EXPECT_EQ(got, "{path:slash} C:/a b/it's [x] & <y> \"z\",%(1)~’😀\t.txt\n"
+              "{path:wsl} /mnt/c/a b/it's [x] & <y> \"z\",%(1)~’😀\t.txt\n"
+              "{path:msys} /c/a b/it's [x] & <y> \"z\",%(1)~’😀\t.txt\n"
+              "{path:cygwin} /cygdrive/c/a b/it's [x] & <y> \"z\",%(1)~’😀\t.txt\n"
+              "{path:url} file:///C:/a%20b/it%27s%20%5Bx%5D%20%26%20%3Cy%3E%20%22z%22%2C%25%281%29~%E2%80%99%F0%9F%98%80%09.txt\n"
+              "{path:sh} 'C:\\a b\\it'\\''s [x] & <y> \"z\",%(1)~’😀\t.txt'\n"
+              "{path:wsl:sh} '/mnt/c/a b/it'\\''s [x] & <y> \"z\",%(1)~’😀\t.txt'\n"
+              "{path:ps} 'C:\\a b\\it''s [x] & <y> \"z\",%(1)~’’😀\t.txt'\n"
+              "{path:json} \"C:\\\\a b\\\\it's [x] & <y> \\\"z\\\",%(1)~’😀\\u0009.txt\"\n"
+              "{path:q} \"C:\\a b\\it's [x] & <y> \"z\",%(1)~’😀\t.txt\"\n"
+              "{path:cmd} \"C:\\a b\\it's [x] & <y> \"z\",%(1)~’😀\t.txt\"\n"
+              "{path:md} C:/a%20b/it's%20[x]%20&%20%3Cy%3E%20\"z\",%25%281%29~’😀\t.txt\n"
+              "{path:mdtext} C:\\\\a b\\\\it's \\[x\\] & <y> \"z\",%(1)~’😀\t.txt\n"
+              "{path:html} C:\\a b\\it&#39;s [x] &amp; &lt;y&gt; &quot;z&quot;,%(1)~’😀\t.txt\n"
+              "{path:csv} \"C:\\a b\\it's [x] & <y> \"\"z\"\",%(1)~’😀\t.txt\"\n"
+              "{path:sh} 'C:\\データ\\file-1.txt'\n"
+              "{path:wsl:sh} /mnt/c/データ/file-1.txt\n"
+              "{path:json} \"C:\\\\データ\\\\file-1.txt\"\n"
+              "{path:cmd} C:\\データ\\file-1.txt\n"
+              "{path:csv} C:\\データ\\file-1.txt\n");
+}
+
 }  // namespace
