@@ -96,6 +96,12 @@ TEST_F(CopyAsTest, EachFormGivesItsTextForTheListOrTheRowsSelected)
     ASSERT_EQ(answer.seen.size(), 1u);
     EXPECT_EQ(answer.seen[0].utf8, Said("1 個の名前はこの形式で書けないため、Windows のパスのままコピーしました。",
                                         "1 of the names have no form in this style; they were copied as Windows paths."));
+
+    // A name longer than the room the copy first makes for one: formed whole.
+    const std::string longName = std::string(600, 'x') + ".txt";
+    Drop({"C:\\" + longName});
+    EXPECT_EQ(CopyAs(0), "\"C:\\" + longName + "\"");
+    EXPECT_EQ(CopyAs(2), "/mnt/c/" + longName);
 }
 
 TEST_F(CopyAsTest, TableGivesNameFolderSizeAndTimeUnderAHeaderInTheUsersLanguage)

@@ -176,6 +176,30 @@ TEST_F(HistoryTest, MemoryRunningOutLosesTheUndoNeverTheList)
     EXPECT_EQ(answer.seen.size(), 2u);
     Command(IDM_UNDO);
     EXPECT_EQ(ReadList(hFNameTopList), both);
+    // The list Undo put back is its own image: set aside with no memory to be had.
+    Begin_Row_Change();
+    Select_Row(0, TRUE);
+    End_Row_Change(hWndMain);
+    seam::largeBlocksRefused = 200;
+    Command(IDM_REMOVE);
+    seam::largeBlocksRefused = 0;
+    EXPECT_EQ(TotalNumberOfFiles, both.size() - 1);
+    Command(IDM_UNDO);
+    EXPECT_EQ(ReadList(hFNameTopList), both);
+
+    // The list's image cannot grow as a folder's walk brings names: the
+    // list comes whole all the same, copies as it stands, and keeps no
+    // block it does not use.
+    Command(IDM_SELECTALL);
+    Command(IDM_REMOVE);   // an empty list: no blocks of its own to take the names
+    Tree(0, 3, 100);
+    seam::reallocsBeforeFailure = 0;
+    Drop({root});
+    seam::reallocsBeforeFailure = -1;
+    const std::vector<std::string> walked = ReadList(hFNameTopList);
+    ASSERT_EQ(walked.size(), 300u);
+    EXPECT_EQ(Shown().find("copied: " + walked[0] + "\n" + walked[1] + "\n"), 0u);
+    EXPECT_EQ(seam::LiveBlocks(), 2 * walked.size() + History_Steps(NULL));
 }
 
 TEST_F(HistoryTest, UndoWaitsForAWalkAndForABoxThenTakesBackWhatCameBefore)
