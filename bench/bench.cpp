@@ -544,6 +544,12 @@ int main(int argc, char **argv)
             History_Clear();
             Pump();
         };
+        auto Afresh = [&] {   // the list just taken away (0 names), the window emptied, a new drop
+            TotalNumberOfFiles = 0;
+            Empty();
+            Drop();
+            Pump();
+        };
         for (int r = 0; r < RUNS; r++) {
             double t;
             for (int p = 3 * r; p < 3 * r + 3; p++)
@@ -559,28 +565,19 @@ int main(int argc, char **argv)
             t = Now();   // set aside and let go, as a drop that replaces it does
             History_Take(IDS_CHANGE_DROP);
             takenImage[r] = Time(t);
-            TotalNumberOfFiles = 0;
-            Empty();
-            Drop();
-            Pump();
+            Afresh();
             t = Now();   // the list set aside, as Remove and Sort do first
             History_Note(IDS_CHANGE_DROP);
             aside[r] = Time(t);
             t = Now();   // the same, with no image: as after an edit
             History_Take(IDS_CHANGE_DROP);
             taken[r] = Time(t);
-            TotalNumberOfFiles = 0;
-            Empty();
-            Drop();
-            Pump();
+            Afresh();
             t = Now();   // let go alone, as a drop would without the history
             DeleteAll_StringList(hFNameTopList);
             freed[r] = Time(t);
             hFNameTopList = 0;
-            TotalNumberOfFiles = 0;
-            Empty();
-            Drop();
-            Pump();
+            Afresh();
             t = Now();
             Command(IDM_UNDO);
             undoDrop[r] = Time(t);

@@ -170,7 +170,6 @@ void Intake_Begin(Name_Intake *pIntake, BOOL bAdd, UINT idChange)
     ZeroMemory(&leftOut, sizeof leftOut);
     pIntake->bOutOfMemory = FALSE;
     pIntake->bChanged = FALSE;
-    pIntake->bImaging = FALSE;
     pIntake->nCharsLikely = 0;
     pIntake->nTaken = 0;
     pIntake->nStored = 0;
@@ -297,7 +296,6 @@ BOOL Intake_Name(Name_Intake *pIntake, LPCWSTR lpszName, int nName, BOOL bMustEx
         } else {
             pIntake->hSpare = History_Hand_Over(pIntake->idChange);
             List_Image_Begin(pIntake->nCharsLikely);   /* a new list, in the order taken */
-            pIntake->bImaging = TRUE;
         }
         End_Edits();
     }
@@ -318,7 +316,7 @@ BOOL Intake_Name(Name_Intake *pIntake, LPCWSTR lpszName, int nName, BOOL bMustEx
         if (pIntake->bInWalk)
             Walk_Place_New(pIntake, hNode);
     }
-    if (pIntake->bImaging)
+    if (!pIntake->pTable)   /* a new list */
         List_Image_Add(szName, (SIZE_T)n + 1);
     pIntake->nStored++;
     const int nColumns = Name_Columns(szName, n);
@@ -332,13 +330,13 @@ BOOL Intake_Name(Name_Intake *pIntake, LPCWSTR lpszName, int nName, BOOL bMustEx
    out), 0 for none: the list then stands as it was. */
 UINT Intake_End(Name_Intake *pIntake)
 {
+    if (pIntake->bChanged && !pIntake->pTable)   /* a new list: its image is whole unless memory ran out */
+        List_Image_End(!pIntake->bOutOfMemory);
     if (pIntake->pTable)
         GlobalFree((HGLOBAL)pIntake->pTable);
     pIntake->pTable = NULL;
     DeleteNext_StringList(pIntake->hSpare);   /* what the new names did not take */
     pIntake->hSpare = 0;
-    if (pIntake->bImaging)
-        List_Image_End(!pIntake->bOutOfMemory);
     if (pIntake->bChanged) {
         TotalNumberOfFiles = pIntake->nStored;
         maxfile_name_length = pIntake->nWidest;
